@@ -1,0 +1,76 @@
+// The file seam: every byte the engines read from or write to disk passes through here,
+// so tests can install a double that fails any chosen operation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Thrown for every failed file operation; the message names the file and the system's reason.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class PathKind { Missing, RegularFile, Directory, Other };
+
+// An open file for positioned reads. Offsets are 0-based.
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    virtual std::int64_t Length() = 0;
+    // Reads exactly `count` bytes at `offset` into `out`; a short read throws FileError.
+    virtual void ReadAt(std::int64_t offset, char* out, std::size_t count) = 0;
+    // Reads up to `count` bytes at `offset`; returns how many were read (fewer only at the end).
+    virtual std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) = 0;
+};
+
+// A new file being written from its first byte.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    // Appends all parts in order (a gathered write where the system has one).
+    virtual void Write(const std::vector<std::string_view>& parts) = 0;
+    // Pushes the written bytes to the disk.
+    virtual void Flush() = 0;
+    virtual void Close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual PathKind Kind(const std::string& path) = 0;
+    virtual std::unique_ptr<ReadableFile> OpenRead(const std::string& path) = 0;
+    // Creates a new, empty file with a unique name in the folder of `targetPath`;
+    // `tempPath` receives its name.
+    virtual std::unique_ptr<WritableFile> CreateTempBeside(const std::string& targetPath,
+                                                           std::string& tempPath) = 0;
+    // Replaces `to` with `from` in one step.
+    virtual void Rename(const std::string& from, const std::string& to) = 0;
+    virtual void Remove(const std::string& path) = 0;
+};
+
+// The file system in use: the real one unless a test installed another.
+FileSystem& Files();
+// Installs `fs` (not owned); nullptr goes back to the real file system.
+void SetFiles(FileSystem* fs);
+// The real file system, for doubles that wrap it.
+FileSystem& RealFiles();
+
+// Convenience operations built on Files().
+bool FileExists(const std::string& path);
+std::int64_t FileLength(const std::string& path);
+// Reads `count` bytes from 1-based position `position`.
+std::string ReadBytesAt(const std::string& path, std::int64_t position, std::size_t count);
+std::string ReadWholeFile(const std::string& path);
+void DeleteFile(const std::string& path);
+// Writes `parts` to a temporary file beside `path`, flushes it and renames it over `path`.
+// On any failure the temporary file is removed and `path` is left as it was.
+void WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& parts);
+
+}  // namespace platform
