@@ -1,0 +1,88 @@
+// The folder tree on arbitrary entry names (the input split at zero bytes, which a BIG name
+// cannot hold; at most the 4096 slots of the archive directory). Properties: exactly one file
+// node per entry up to the first empty name, each entry's tag exactly once, no file node with
+// children, every folder with at least one child and unique among its siblings, parents created
+// before their children, and each file node's folder path spelling its entry's name.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fuzz/FuzzSupport.h"
+#include "mainwindow/DirectoryTree.h"
+
+using DirectoryTree::NodeKind;
+using fuzzsupport::Require;
+
+namespace {
+
+constexpr std::size_t kMaxEntries = 4096;
+
+std::vector<std::string> SplitNames(const std::string& input) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= input.size() && names.size() < kMaxEntries) {
+        std::size_t end = input.find('\0', start);
+        if (end == std::string::npos) end = input.size();
+        names.push_back(input.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+std::size_t EntriesBeforeEndMark(const std::vector<std::string>& names) {
+    std::size_t count = 0;
+    while (count < names.size() && !names[count].empty()) ++count;
+    return count;
+}
+
+std::string PathOf(const std::vector<DirectoryTree::TreeNode>& nodes, int index) {
+    std::string path = nodes[index].Text;
+    for (int parent = nodes[index].Parent; parent >= 0; parent = nodes[parent].Parent)
+        path = nodes[parent].Text + "\\" + path;
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto names = SplitNames(fuzzsupport::AsBytes(data, size));
+    const auto nodes = DirectoryTree::BuildTreeNodes(names);
+    const std::size_t entries = EntriesBeforeEndMark(names);
+
+    std::vector<int> fileNodeOfEntry(entries, -1);
+    std::vector<int> children(nodes.size(), 0);
+    std::set<std::pair<int, std::string>> folders;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const auto& node = nodes[i];
+        Require(node.Parent >= -1 && node.Parent < static_cast<int>(i),
+                "a node's parent was not created before it");
+        if (node.Parent >= 0) {
+            Require(nodes[node.Parent].Kind == NodeKind::Folder, "a file node has children");
+            ++children[node.Parent];
+        }
+        if (node.Kind == NodeKind::Folder) {
+            Require(node.Tag.empty(), "a folder node carries a tag");
+            Require(folders.insert({node.Parent, node.Text}).second,
+                    "two sibling folders have the same text");
+            continue;
+        }
+        Require(!node.Tag.empty() && node.Tag.find_first_not_of("0123456789") == std::string::npos,
+                "a file node's tag is not a decimal number");
+        Require(node.Tag.size() == 1 || node.Tag[0] != '0', "a file node's tag has a leading zero");
+        Require(node.Tag.size() <= 4, "a file node's tag is out of range");
+        const std::size_t entry = std::stoul(node.Tag);
+        Require(entry < entries, "a file node for an entry at or after the end mark");
+        Require(fileNodeOfEntry[entry] == -1, "an entry has two file nodes");
+        fileNodeOfEntry[entry] = static_cast<int>(i);
+        Require(PathOf(nodes, static_cast<int>(i)) == names[entry],
+                "a file node's folders and text do not spell its entry's name");
+    }
+    for (std::size_t entry = 0; entry < entries; ++entry)
+        Require(fileNodeOfEntry[entry] != -1, "an entry before the end mark has no file node");
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].Kind == NodeKind::Folder)
+            Require(children[i] > 0, "a folder node without children");
+    return 0;
+}
