@@ -1,0 +1,92 @@
+// Packs the loose files of a folder, and a small string table built here, into a BIG archive.
+// Usage: make_example <content folder> <archive to write>
+// Entry names are the files' paths below the content folder with "\" between folders, in byte
+// order, so the same folder always gives the same archive.
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "archive/VTR_CORE.h"
+#include "platform/FileSystem.h"
+#include "stringtable/VTR_CSF.h"
+
+namespace {
+
+using NamedData = std::vector<std::pair<std::string, std::string>>;
+
+void AddLabel(const std::string& label, const std::u16string& value, bool noString = false) {
+    VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[VTR_CSF::EndMark()];
+    record.Label = label;
+    record.Value = value;
+    record.StringTag = noString ? "" : "RTS";
+    record.NoString = noString;
+    record.InUse = true;
+}
+
+// A string table with a plain label, a multi-line value, a label without a string and values
+// beyond ASCII.
+std::string ExampleStringTable() {
+    VTR_CSF::CsfInitialise();
+    VTR_CSF::ClearStringTable();
+    AddLabel("GUI:Start", u"Start game");
+    AddLabel("GUI:Welcome",
+             u"Welcome to the example archive.\r\nRight-click a file and choose "
+             u"\"Edit file\" to change it.");
+    AddLabel("GUI:Placeholder", u"", true);
+    AddLabel("GUI:Greeting",
+             u"Gr\u00fc\u00dfe \u2013 \u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1"
+             u"\u03b1 \u2013 \u041f\u0440\u0438\u0432\u0435\u0442");
+    std::string bytes = VTR_CSF::WriteStringTable();
+    VTR_CSF::ClearStringTable();
+    return bytes;
+}
+
+NamedData LooseFiles(const std::filesystem::path& root) {
+    NamedData files;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+        if (!item.is_regular_file()) continue;
+        std::string name = item.path().lexically_relative(root).generic_string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        files.emplace_back(name, platform::ReadWholeFile(item.path().string()));
+    }
+    return files;
+}
+
+void WriteBig(NamedData entries, const std::string& path) {
+    std::sort(entries.begin(), entries.end());
+    if (entries.size() > static_cast<std::size_t>(VTR_CORE::MaxEntries))
+        throw std::runtime_error("too many files for one archive");
+    VTR_CORE::BlankEntries();
+    auto& archive = VTR_CORE::Archive();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        auto& entry = archive.Entries[i];
+        entry.Name = entries[i].first;
+        entry.Data = entries[i].second;
+        entry.Size = static_cast<std::int32_t>(entry.Data.size());
+        entry.Loaded = true;
+    }
+    archive.EntryCount = static_cast<std::int32_t>(entries.size());
+    VTR_CORE::WriteArchive(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: make_example <content folder> <archive to write>\n";
+        return 2;
+    }
+    try {
+        NamedData entries = LooseFiles(argv[1]);
+        entries.emplace_back("Data\\Lang\\game.csf", ExampleStringTable());
+        WriteBig(std::move(entries), argv[2]);
+        std::cout << "Wrote " << argv[2] << "\n";
+    } catch (const std::exception& error) {
+        std::cerr << "make_example: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

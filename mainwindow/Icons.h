@@ -1,0 +1,27 @@
+// The four 16 x 16 images of the folder tree, drawn here in code. They are painted on a silver
+// background (192, 192, 192), which then becomes transparent, as in an image list with a mask
+// colour.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <array>
+
+class ImageList {
+public:
+    // Image indices, 1-based.
+    static constexpr int FolderClosed = 1;
+    static constexpr int FolderOpen = 2;
+    static constexpr int Document = 3;
+    static constexpr int ReplacedDocument = 4;
+    static constexpr int Count = 4;
+
+    ImageList();
+    // `index` from 1 to Count.
+    const QIcon& Icon(int index) const;
+    const QPixmap& Pixmap(int index) const;
+
+private:
+    std::array<QPixmap, Count> pixmaps_;
+    std::array<QIcon, Count> icons_;
+};

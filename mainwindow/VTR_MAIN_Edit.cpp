@@ -1,0 +1,96 @@
+// VTR_MAIN: switching interpreters on and off, and "Edit file", which opens an entry in the
+// interpreter that understands it.
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <exception>
+
+#include "archive/VTR_CORE.h"
+#include "mainwindow/VTR_MAIN.h"
+#include "platform/Dialogs.h"
+#include "stringtable/VTR_CSF.h"
+#include "stringtable/VTR_CSFWND.h"
+#include "textinterp/VTR_TEXT.h"
+#include "textinterp/VTR_TXTHTML.h"
+
+namespace {
+
+constexpr int BigSlot = 0;
+constexpr int CsfSlot = 1;
+constexpr int TextSlot = 2;
+
+QString NoInterpreterMessage() {
+    return QStringLiteral(
+               "Either this file doesn't currently have interpreter support, or the interpreter "
+               "has been deactivated.") +
+           "\r\n\r\n" + " If you'd like support for this format, please email the author at " +
+           QStringLiteral(VANTOR_CONTACT) + ".";
+}
+
+}  // namespace
+
+void VTR_MAIN::CompanionChanged(QListWidgetItem* line) {
+    const int item = lst_Companions->row(line);
+    if (item < 0 || item >= CompanionSlots) return;
+    if (busy_) {
+        // Refused while a load or save runs: the mark goes back to the interpreter's state.
+        const QSignalBlocker quiet(lst_Companions);
+        line->setCheckState(item == BigSlot || Companions[item].Active ? Qt::Checked
+                                                                       : Qt::Unchecked);
+        return;
+    }
+    lst_Companions_ItemCheck(item);
+}
+
+void VTR_MAIN::lst_Companions_ItemCheck(int item) {
+    QListWidgetItem* line = lst_Companions->item(item);
+    if (!line) return;
+    if (item == BigSlot) {
+        // The archive engine cannot be switched off.
+        const QSignalBlocker quiet(lst_Companions);
+        line->setCheckState(Qt::Checked);
+        return;
+    }
+    const bool active = line->checkState() == Qt::Checked;
+    Companions[item].Active = active;
+    LogEvent(active ? "Interpreter activated." : "Interpreter deactivated.",
+             QString::fromStdString(Companions[item].Name));
+}
+
+void VTR_MAIN::rmb_Editfile_Click() {
+    if (busy_) return;
+    QTreeWidgetItem* node = SelectedFileNode();
+    if (!node) return;
+    const int entryIndex = NodeTag(node).toInt();
+    if (entryIndex < 0 || entryIndex >= VTR_CORE::MaxEntries) return;
+    auto& entry = VTR_CORE::Archive().Entries[entryIndex];
+    try {
+        if (entry.Data.empty()) VTR_CORE::GetEntryData(entryIndex, std::string(), false);
+    } catch (const std::exception& error) {
+        ReportFailure("Unable to read file. Reason - ", error);
+        return;
+    }
+    const auto editorIndex = static_cast<std::int16_t>(entryIndex);
+    if (VTR_CSF::IsCsfData(entry.Data) && Companions[CsfSlot].Active) {
+        VTR_CSF::CsfFileEntry() = editorIndex;
+        VTR_CSF::ReadStringTable(entry.Data);
+        OpenEditor(new VTR_CSFWND(*this));
+        return;
+    }
+    if (VTR_TXTHTML::IsTextFile(entry.Name) && Companions[TextSlot].Active) {
+        VTR_TXTHTML::TextFileEntry() = editorIndex;
+        VTR_TXTHTML::ReadTextData(entry.Data);
+        OpenEditor(new VTR_TEXT(*this));
+        return;
+    }
+    platform::Ui().Message(this, "Vantor", NoInterpreterMessage());
+}
+
+void VTR_MAIN::OpenEditor(QWidget* editor) {
+    // The editor is a window of its own rather than a child: a child would be disabled with
+    // this window.
+    setEnabled(false);
+    editor_ = editor;
+    editor->show();
+    editor->activateWindow();
+}

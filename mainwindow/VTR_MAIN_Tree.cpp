@@ -1,0 +1,90 @@
+// VTR_MAIN: the folder tree of the loaded archive, the file information panel and the pop-up menu.
+#include <QListWidget>
+#include <QLocale>
+#include <QMenu>
+#include <QTreeWidget>
+#include <vector>
+
+#include "archive/VTR_CORE.h"
+#include "mainwindow/DirectoryTree.h"
+#include "mainwindow/VTR_MAIN.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+constexpr int TagRole = Qt::UserRole;
+constexpr int ImageRole = Qt::UserRole + 1;
+
+// Entry names are bytes of the single-byte code page.
+QString DisplayText(const std::string& bytes) {
+    return QString::fromStdU16String(platform::BytesToText(bytes));
+}
+
+}  // namespace
+
+QString VTR_MAIN::NodeTag(const QTreeWidgetItem* node) { return node->data(0, TagRole).toString(); }
+
+int VTR_MAIN::NodeImage(const QTreeWidgetItem* node) { return node->data(0, ImageRole).toInt(); }
+
+int VTR_MAIN::NodeExpandedImage(const QTreeWidgetItem* node) {
+    return NodeTag(node).isEmpty() ? ImageList::FolderOpen : 0;
+}
+
+void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
+    node->setData(0, ImageRole, image);
+    const int expanded = NodeExpandedImage(node);
+    node->setIcon(0, il_BIGFileIcons.Icon(node->isExpanded() && expanded ? expanded : image));
+}
+
+void VTR_MAIN::BuildDirectoryTree() {
+    std::vector<std::string> names;
+    const auto& entries = VTR_CORE::Archive().Entries;
+    for (const auto& entry : entries) {
+        if (entry.Name.empty()) break;
+        names.push_back(entry.Name);
+    }
+    const std::vector<DirectoryTree::TreeNode> nodes = DirectoryTree::BuildTreeNodes(names);
+    std::vector<QTreeWidgetItem*> items;
+    items.reserve(nodes.size());
+    QList<QTreeWidgetItem*> roots;
+    for (const auto& node : nodes) {
+        auto* item =
+            node.Parent < 0 ? new QTreeWidgetItem() : new QTreeWidgetItem(items[node.Parent]);
+        if (node.Parent < 0) roots.append(item);
+        item->setText(0, DisplayText(node.Text));
+        item->setData(0, TagRole, QString::fromStdString(node.Tag));
+        SetNodeImage(item, node.Kind == DirectoryTree::NodeKind::Folder ? ImageList::FolderClosed
+                                                                        : ImageList::Document);
+        items.push_back(item);
+    }
+    tv_BIGDirectory->addTopLevelItems(roots);
+}
+
+void VTR_MAIN::ShowFileInfo(std::int16_t index, const QString& name) {
+    lst_Info->clear();
+    if (index < 0 || index >= VTR_CORE::MaxEntries) return;
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    const qlonglong size = VTR_CORE::Archive().Entries[index].Size;
+    lst_Info->addItem("Name:\t" + name);
+    lst_Info->addItem("Size:\t" + locale.toString(size) + " bytes");
+}
+
+void VTR_MAIN::tv_BIGDirectory_NodeClick(QTreeWidgetItem* node) {
+    if (busy_ || !node) return;
+    const QString tag = NodeTag(node);
+    if (tag.isEmpty())
+        lst_Info->clear();
+    else
+        ShowFileInfo(static_cast<std::int16_t>(tag.toInt()), node->text(0));
+}
+
+void VTR_MAIN::tv_BIGDirectory_MouseDown(int button, int /*shift*/, float x, float y) {
+    if (busy_ || button != 2 || VTR_CORE::Archive().ArchivePath.empty()) return;
+    const QPoint at(static_cast<int>(x), static_cast<int>(y));
+    QTreeWidgetItem* node = tv_BIGDirectory->itemAt(at);
+    if (!node) return;
+    tv_BIGDirectory->setCurrentItem(node);
+    if (NodeTag(node).isEmpty()) return;
+    tm_rmbMenu->popup(tv_BIGDirectory->viewport()->mapToGlobal(at));
+}
