@@ -159,7 +159,8 @@ std::int64_t ReadRecord(Walk& walk, std::int32_t index, std::int64_t recordOffse
     const std::int32_t offset = DecodeField(numbers.substr(0, 4), where, "data offset");
     const std::int32_t size = DecodeField(numbers.substr(4, 4), where, "data size");
     std::string name = ReadName(walk, recordOffset, where);
-    const std::int64_t nextRecord = recordOffset + RecordNumbersLength + name.size() + 1;
+    const std::int64_t nextRecord =
+        recordOffset + RecordNumbersLength + static_cast<std::int64_t>(name.size()) + 1;
     if (std::int64_t{offset} + size > walk.fileLength)
         throw std::runtime_error(EntryLabel(index, name) + ": data at offset " +
                                  std::to_string(offset) + " with size " + std::to_string(size) +
