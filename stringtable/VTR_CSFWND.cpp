@@ -1,0 +1,398 @@
+#include "stringtable/VTR_CSFWND.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/Dialogs.h"
+#include "stringtable/VTR_CSF.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Vantor");
+const QString kSaveCaption = QStringLiteral("Save");
+const QString kSavingCaption = QStringLiteral("Saving...");
+const char16_t kNewValue[] = u"(default text)";
+const char kNewStringTag[] = "RTS";
+constexpr int kSlotRole = Qt::UserRole;
+
+// Rows sort alphabetically without regard to case; names equal but for case keep a fixed order.
+bool LabelLess(const QString& left, const QString& right) {
+    const int folded = left.compare(right, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : left < right;
+}
+
+class LabelItem : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+    bool operator<(const QListWidgetItem& other) const override {
+        return LabelLess(text(), other.text());
+    }
+};
+
+QString LabelText(const std::string& label) {
+    return QString::fromStdU16String(platform::BytesToText(label));
+}
+
+// The text box keeps a line break as a paragraph break and would turn the CR of a CR LF into a
+// second one, so values are shown with LF alone and stored with CR LF again.
+QString ValueForDisplay(const std::u16string& value) {
+    return QString::fromStdU16String(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+std::u16string ValueFromEditor(const QPlainTextEdit& editor) {
+    QString raw = editor.document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return raw.toStdU16String();
+}
+
+QLabel* Heading(const QString& caption, const char* name) {
+    auto* label = new QLabel(caption);
+    label->setObjectName(name);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+QPushButton* Button(const QString& caption, const char* name) {
+    auto* button = new QPushButton(caption);
+    button->setObjectName(name);
+    return button;
+}
+
+QFrame* Group(const char* name) {
+    auto* frame = new QFrame;
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    return frame;
+}
+
+}  // namespace
+
+VTR_CSFWND::VTR_CSFWND(VTR_STR::EditorHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), host_(host) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("CSF interpreter"));
+    QFont tahoma = font();
+    tahoma.setFamily(QStringLiteral("Tahoma"));
+    setFont(tahoma);
+    BuildControls();
+    LayOut();
+    ConnectHandlers();
+    resize(760, 460);
+    Form_Load();
+}
+
+void VTR_CSFWND::BuildControls() {
+    Label1 = Heading(QStringLiteral("String entries"), "Label1");
+    Label4 = new QLabel(QStringLiteral("String sections:"));
+    Label4->setObjectName("Label4");
+    cmb_Flags = new QComboBox;
+    cmb_Flags->setObjectName("cmb_Flags");
+    lst_CSFEntries = new QListWidget;
+    lst_CSFEntries->setObjectName("lst_CSFEntries");
+    lst_CSFEntries->setUniformItemSizes(true);
+    lst_CSFEntries->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    Label3 = Heading(QStringLiteral("Options"), "Label3");
+    txt_Search = new QLineEdit;
+    txt_Search->setObjectName("txt_Search");
+    but_Search = Button(QStringLiteral("Search down list for text..."), "but_Search");
+    but_AddEntry = Button(QStringLiteral("Add entry"), "but_AddEntry");
+    but_DeleteEntry = Button(QStringLiteral("Delete entry"), "but_DeleteEntry");
+    but_Save = Button(kSaveCaption, "but_Save");
+    Command1 = Button(QStringLiteral("Revert"), "Command1");
+    Command1->setEnabled(false);
+    but_Close = Button(QStringLiteral("Close"), "but_Close");
+
+    Label2 = Heading(QStringLiteral("String value"), "Label2");
+    txt_sValue = new QPlainTextEdit;
+    txt_sValue->setObjectName("txt_sValue");
+    txt_sValue->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    but_SaveText = Button(QStringLiteral("Save changes"), "but_SaveText");
+    SetValueEditing(false);
+}
+
+void VTR_CSFWND::LayOut() {
+    QFrame* entries = Group("Frame1");
+    auto* entriesLayout = new QVBoxLayout(entries);
+    entriesLayout->addWidget(Label1);
+    auto* sections = new QHBoxLayout;
+    sections->addWidget(Label4);
+    sections->addWidget(cmb_Flags, 1);
+    entriesLayout->addLayout(sections);
+    entriesLayout->addWidget(lst_CSFEntries, 1);
+
+    QFrame* options = Group("Frame2");
+    auto* optionsLayout = new QVBoxLayout(options);
+    optionsLayout->addWidget(Label3);
+    optionsLayout->addWidget(txt_Search);
+    optionsLayout->addWidget(but_Search);
+    optionsLayout->addSpacing(12);
+    optionsLayout->addWidget(but_AddEntry);
+    optionsLayout->addWidget(but_DeleteEntry);
+    optionsLayout->addSpacing(12);
+    optionsLayout->addWidget(but_Save);
+    optionsLayout->addWidget(Command1);
+    optionsLayout->addStretch(1);
+    optionsLayout->addWidget(but_Close);
+
+    QFrame* value = Group("Frame3");
+    auto* valueLayout = new QVBoxLayout(value);
+    valueLayout->addWidget(Label2);
+    valueLayout->addWidget(txt_sValue, 1);
+    valueLayout->addWidget(but_SaveText, 0, Qt::AlignRight);
+
+    auto* window = new QHBoxLayout(this);
+    window->addWidget(entries, 1);
+    window->addWidget(options, 0);
+    window->addWidget(value, 1);
+}
+
+void VTR_CSFWND::ConnectHandlers() {
+    connect(lst_CSFEntries, &QListWidget::itemSelectionChanged, this, [this] {
+        if (lst_CSFEntries->currentItem() && lst_CSFEntries->currentItem()->isSelected()) {
+            lst_CSFEntries_Click();
+        }
+    });
+    connect(but_SaveText, &QPushButton::clicked, this, &VTR_CSFWND::but_SaveText_Click);
+    connect(but_AddEntry, &QPushButton::clicked, this, &VTR_CSFWND::but_AddEntry_Click);
+    connect(but_DeleteEntry, &QPushButton::clicked, this, &VTR_CSFWND::but_DeleteEntry_Click);
+    connect(but_Search, &QPushButton::clicked, this, &VTR_CSFWND::but_Search_Click);
+    connect(txt_Search, &QLineEdit::returnPressed, this, &VTR_CSFWND::but_Search_Click);
+    connect(but_Save, &QPushButton::clicked, this, &VTR_CSFWND::but_Save_Click);
+    connect(but_Close, &QPushButton::clicked, this, &VTR_CSFWND::but_Close_Click);
+}
+
+void VTR_CSFWND::Form_Load() {
+    CurrentRecord = 0;
+    const auto& table = VTR_CSF::StringTable();
+    const std::size_t end = VTR_CSF::EndMark();
+    std::vector<std::pair<QString, std::size_t>> rows;
+    rows.reserve(end);
+    for (std::size_t slot = 0; slot < end; ++slot) {
+        if (table[slot].InUse) rows.emplace_back(LabelText(table[slot].Label), slot);
+    }
+    // Sorting once here and adding the rows in order is far quicker than a sorted insert each.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return LabelLess(a.first, b.first); });
+    lst_CSFEntries->setUpdatesEnabled(false);
+    lst_CSFEntries->setSortingEnabled(false);
+    lst_CSFEntries->clear();
+    for (const auto& [text, slot] : rows) AddRow(text, slot);
+    lst_CSFEntries->setSortingEnabled(true);
+    lst_CSFEntries->setUpdatesEnabled(true);
+
+    cmb_Flags->clear();
+    for (const VTR_CSF::SectionTypeInfo& type : VTR_CSF::SectionTypes()) {
+        if (type.Code.empty()) break;
+        cmb_Flags->addItem(LabelText(type.Description));
+    }
+    cmb_Flags->setCurrentIndex(cmb_Flags->count() > 0 ? 0 : -1);
+}
+
+void VTR_CSFWND::lst_CSFEntries_Click() {
+    const QListWidgetItem* item = lst_CSFEntries->currentItem();
+    if (!item || !item->isSelected()) return;
+    SetValueEditing(true);
+    const std::size_t slot = SlotOf(item);
+    const VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[slot];
+    txt_sValue->setPlainText(ValueForDisplay(record.Edited ? record.PendingValue : record.Value));
+    CurrentRecord = static_cast<int>(slot);
+}
+
+void VTR_CSFWND::but_SaveText_Click() {
+    // Disabled while no label is selected, so an edit never lands on a deleted slot.
+    if (!but_SaveText->isEnabled()) return;
+    auto& table = VTR_CSF::StringTable();
+    if (CurrentRecord < 0 || static_cast<std::size_t>(CurrentRecord) >= table.size()) return;
+    VTR_CSF::LabelRecord& record = table[static_cast<std::size_t>(CurrentRecord)];
+    record.PendingValue = ValueFromEditor(*txt_sValue);
+    record.Edited = true;
+}
+
+void VTR_CSFWND::but_AddEntry_Click() {
+    const QString answer =
+        platform::Ui().Input(this, kTitle, QStringLiteral("Enter the label for the new string:"));
+    if (RowExists(answer)) {
+        platform::Ui().Message(
+            this, kTitle,
+            QStringLiteral("A label with that name already exists. Please choose another name."));
+        return;
+    }
+    if (answer.isEmpty()) return;
+    std::ptrdiff_t badIndex = -1;
+    std::string label = platform::TextToBytes(answer.toStdU16String(), badIndex);
+    if (badIndex >= 0) {
+        const int length = answer.at(badIndex).isHighSurrogate() ? 2 : 1;
+        platform::Ui().Message(this, kTitle,
+                               QStringLiteral("The character \"%1\" cannot be used in a label "
+                                              "name. Please choose another name.")
+                                   .arg(answer.mid(badIndex, length)));
+        return;
+    }
+    const std::size_t slot = FindFreeSlot();
+    AddRow(answer, slot);
+    VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[slot];
+    record = VTR_CSF::LabelRecord{};
+    record.InUse = true;
+    record.Edited = false;
+    record.Label = std::move(label);
+    record.Value = kNewValue;
+    record.StringTag = kNewStringTag;
+    record.SectionType = 0;
+}
+
+void VTR_CSFWND::but_DeleteEntry_Click() {
+    QListWidgetItem* item = lst_CSFEntries->currentItem();
+    if (!item || !item->isSelected()) return;
+    VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[SlotOf(item)];
+    record = VTR_CSF::LabelRecord{};
+    record.Label = VTR_CSF::kDeletedLabel;
+    record.InUse = false;
+    {
+        const QSignalBlocker quiet(lst_CSFEntries);
+        delete lst_CSFEntries->takeItem(lst_CSFEntries->row(item));
+        lst_CSFEntries->setCurrentRow(-1);
+    }
+    txt_sValue->clear();
+    SetValueEditing(false);
+}
+
+void VTR_CSFWND::but_Search_Click() {
+    const QString text = txt_Search->text();
+    if (text.isEmpty()) return;
+    int start = 0;
+    const QListWidgetItem* selected = lst_CSFEntries->currentItem();
+    if (selected && selected->isSelected()) {
+        const int row = lst_CSFEntries->row(selected);
+        start = row == lst_CSFEntries->count() - 1 ? 0 : row + 1;
+    }
+    while (!SearchFrom(start, text)) {
+        const platform::Answer again = platform::Ui().AskYesNo(
+            this, kTitle,
+            QStringLiteral("No results found. Would you like to redo the search from the top of "
+                           "the list?"));
+        if (again == platform::Answer::No || lst_CSFEntries->count() == 0) return;
+        SelectRow(0);
+        start = 0;
+    }
+}
+
+void VTR_CSFWND::but_Save_Click() {
+    but_Save->setEnabled(false);
+    but_Save->setText(kSavingCaption);
+    but_Save->repaint();
+    ApplyPendingEdits();
+    QString failure;
+    try {
+        const std::string bytes = VTR_CSF::WriteStringTable();
+        host_.OnlineReplace(VTR_CSF::CsfFileEntry(), bytes);
+    } catch (const std::exception& error) {
+        failure = QString::fromStdString(error.what());
+    }
+    but_Save->setEnabled(true);
+    but_Save->setText(kSaveCaption);
+    platform::Ui().Message(this, kTitle,
+                           failure.isEmpty() ? QStringLiteral("CSF file saved.") : failure);
+}
+
+void VTR_CSFWND::but_Close_Click() {
+    VTR_CSF::ClearStringTable();
+    close();
+}
+
+void VTR_CSFWND::Form_QueryUnload() {
+    if (hostNotified_) return;
+    hostNotified_ = true;
+    host_.EditorClosed();
+}
+
+std::size_t VTR_CSFWND::FindFreeSlot() {
+    auto& table = VTR_CSF::StringTable();
+    const auto free =
+        std::find_if(table.begin(), table.end(),
+                     [](const VTR_CSF::LabelRecord& record) { return !record.InUse; });
+    if (free != table.end()) return static_cast<std::size_t>(free - table.begin());
+    table.emplace_back();
+    return table.size() - 1;
+}
+
+void VTR_CSFWND::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+}
+
+void VTR_CSFWND::AddRow(const QString& text, std::size_t slot) {
+    auto* item = new LabelItem(text);
+    item->setData(kSlotRole, QVariant::fromValue<qulonglong>(slot));
+    lst_CSFEntries->addItem(item);
+}
+
+std::size_t VTR_CSFWND::SlotOf(const QListWidgetItem* item) {
+    return static_cast<std::size_t>(item->data(kSlotRole).toULongLong());
+}
+
+void VTR_CSFWND::SelectRow(int row) {
+    {
+        const QSignalBlocker quiet(lst_CSFEntries);
+        lst_CSFEntries->setCurrentRow(row);
+    }
+    lst_CSFEntries->scrollToItem(lst_CSFEntries->item(row));
+    lst_CSFEntries_Click();
+}
+
+bool VTR_CSFWND::SearchFrom(int row, const QString& text) {
+    const auto& table = VTR_CSF::StringTable();
+    for (int r = row; r < lst_CSFEntries->count(); ++r) {
+        const std::u16string& value = table[SlotOf(lst_CSFEntries->item(r))].Value;
+        if (QStringView(value.data(), static_cast<qsizetype>(value.size()))
+                .contains(text, Qt::CaseInsensitive)) {
+            SelectRow(r);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool VTR_CSFWND::RowExists(const QString& text) const {
+    for (int r = 0; r < lst_CSFEntries->count(); ++r) {
+        if (lst_CSFEntries->item(r)->text() == text) return true;
+    }
+    return false;
+}
+
+void VTR_CSFWND::SetValueEditing(bool enabled) {
+    txt_sValue->setEnabled(enabled);
+    but_SaveText->setEnabled(enabled);
+}
+
+void VTR_CSFWND::ApplyPendingEdits() {
+    auto& table = VTR_CSF::StringTable();
+    const std::size_t end = VTR_CSF::EndMark();
+    for (std::size_t slot = 0; slot < end; ++slot) {
+        VTR_CSF::LabelRecord& record = table[slot];
+        if (!record.InUse) continue;
+        if (record.Edited) {
+            record.Value = std::move(record.PendingValue);
+            record.PendingValue.clear();
+            record.Edited = false;
+        }
+        if (record.Value.empty()) record.NoString = true;
+    }
+}

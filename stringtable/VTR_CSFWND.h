@@ -1,0 +1,71 @@
+// The CSF editor window: lists the labels of VTR_CSF::StringTable(), edits their values, adds,
+// deletes and searches labels, and hands the written table back to its host.
+#pragma once
+
+#include <QWidget>
+
+#include "archive/VTR_STR.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QPushButton;
+
+class VTR_CSFWND : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit VTR_CSFWND(VTR_STR::EditorHost& host, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void lst_CSFEntries_Click();
+    void but_SaveText_Click();
+    void but_AddEntry_Click();
+    void but_DeleteEntry_Click();
+    void but_Search_Click();
+    void but_Save_Click();
+    void but_Close_Click();
+    void Form_QueryUnload();
+    // The first slot not in use; the table grows by one slot when every slot is used.
+    std::size_t FindFreeSlot();
+
+    // The slot of the label last selected in the list; "Save changes" writes to it.
+    int CurrentRecord = 0;
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* cmb_Flags = nullptr;
+    QListWidget* lst_CSFEntries = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txt_Search = nullptr;
+    QPushButton* but_Search = nullptr;
+    QPushButton* but_AddEntry = nullptr;
+    QPushButton* but_DeleteEntry = nullptr;
+    QPushButton* but_Save = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* but_Close = nullptr;
+    QLabel* Label2 = nullptr;
+    QPlainTextEdit* txt_sValue = nullptr;
+    QPushButton* but_SaveText = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void LayOut();
+    void ConnectHandlers();
+    void AddRow(const QString& text, std::size_t slot);
+    static std::size_t SlotOf(const QListWidgetItem* item);
+    void SelectRow(int row);
+    bool SearchFrom(int row, const QString& text);
+    bool RowExists(const QString& text) const;
+    void SetValueEditing(bool enabled);
+    void ApplyPendingEdits();
+
+    VTR_STR::EditorHost& host_;
+    bool hostNotified_ = false;
+};
