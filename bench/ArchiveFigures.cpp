@@ -1,0 +1,181 @@
+// The archive engine's figures: directory load, whole load, the two saves, the memory a save
+// takes, and extract, each against the plain file operation that does the same I/O.
+#include <vector>
+
+#include "archive/VTR_CORE.h"
+#include "bench/BenchInputs.h"
+#include "bench/Figures.h"
+#include "bench/PeakMemory.h"
+#include "bench/RawFiles.h"
+
+namespace bench {
+
+namespace {
+
+std::string In(const Context& context, const std::string& name) {
+    return context.folder + "/" + name;
+}
+
+double MiB(std::size_t bytes) { return double(bytes) / double(1 << 20); }
+
+// Checks that the engine did the whole job, so that a fast figure is not a broken one.
+void Expect(Context& context, bool holds, const std::string& what) {
+    if (!holds) context.report.Fail(what);
+}
+
+std::size_t BytesInMemory() {
+    std::size_t total = 0;
+    for (const VTR_CORE::ArchiveEntry& entry : VTR_CORE::Archive().Entries)
+        total += entry.Data.size();
+    return total;
+}
+
+void DirectoryLoad(Context& context) {
+    const int count = context.sizes.directoryEntries;
+    const std::vector<std::string> names = TreeNames(count);
+    const std::string path = In(context, "directory.big");
+    const std::int64_t directoryEnd =
+        WriteBigArchive(path, names, std::vector<std::size_t>(names.size(), 1024));
+    WarmUp(path);
+
+    const auto readDirectory = [&] { VTR_CORE::ReadDirectory(path, false); };
+    const auto readBytes = [&] { (void)ReadRange(path, 16, directoryEnd - 16); };
+    std::vector<double> ours, baseline, oursCold, baselineCold;
+    for (int run = 0; run < context.sizes.smallRuns; ++run) {
+        ours.push_back(SecondsFor(readDirectory));
+        baseline.push_back(SecondsFor(readBytes));
+    }
+    // The same from the disk: where the walk's reads, not its work in memory, would show.
+    for (int run = 0; run < context.sizes.smallRuns; ++run) {
+        Evict(path);
+        oursCold.push_back(SecondsFor(readDirectory));
+        Evict(path);
+        baselineCold.push_back(SecondsFor(readBytes));
+    }
+    const VTR_CORE::ArchiveDirectory& archive = VTR_CORE::Archive();
+    Expect(context,
+           archive.EntryCount == count && archive.Entries[count - 1].Name == names.back() &&
+               BytesInMemory() == 0,
+           "directory load did not read all " + std::to_string(count) + " records lazily");
+    context.report.Add({"directory load", Median(ours), Median(baseline), 3});
+    context.report.Add({"directory load cold", Median(oursCold), Median(baselineCold), 3});
+    VTR_CORE::BlankEntries();
+}
+
+struct LargeArchive {
+    std::string path;
+    std::size_t bytes = 0;      // the file's length
+    std::size_t dataBytes = 0;  // the sum of the entries' sizes
+};
+
+LargeArchive MakeLargeArchive(Context& context) {
+    const Sizes& sizes = context.sizes;
+    const std::vector<std::string> names = TreeNames(sizes.archiveEntries);
+    const std::size_t entryBytes = sizes.archiveBytes / std::size_t(sizes.archiveEntries);
+    LargeArchive archive{In(context, "large.big"), 0, entryBytes * names.size()};
+    const std::int64_t directoryEnd =
+        WriteBigArchive(archive.path, names, std::vector<std::size_t>(names.size(), entryBytes));
+    archive.bytes = std::size_t(directoryEnd) + 9 + archive.dataBytes;
+    WarmUp(archive.path);
+    return archive;
+}
+
+void WholeLoad(Context& context, const LargeArchive& input) {
+    std::vector<double> ours, baseline;
+    for (int run = 0; run < context.sizes.largeRuns; ++run) {
+        VTR_CORE::BlankEntries();
+        ours.push_back(SecondsFor([&] { VTR_CORE::ReadDirectory(input.path, true); }));
+        Buffer contents;
+        baseline.push_back(SecondsFor([&] { contents = ReadWhole(input.path); }));
+    }
+    Expect(context, BytesInMemory() == input.dataBytes, "whole load left entry data on disk");
+    context.report.Add({"whole load", Median(ours), Median(baseline), 1.3});
+}
+
+// Saves the archive that is loaded whole; the save's memory growth is taken in the same runs.
+void SaveFromMemory(Context& context, const LargeArchive& input) {
+    VTR_CORE::ReadDirectory(input.path, true);
+    const Buffer image = ReadWhole(input.path);
+    const std::string saved = In(context, "saved.big"), copy = In(context, "copy.big");
+    std::vector<double> ours, baseline, growth;
+    for (int run = 0; run < context.sizes.largeRuns; ++run) {
+        RemoveIfPresent(saved);
+        SyncAll();
+        PeakMemory peak;
+        ours.push_back(SecondsFor([&] { VTR_CORE::WriteArchive(saved); }));
+        growth.push_back(peak.GrowthMiB());
+        if (run == 0)
+            Expect(context, SameContents(saved, input.path),
+                   "save from memory wrote a file that differs from the input archive");
+        RemoveIfPresent(copy);
+        SyncAll();
+        baseline.push_back(SecondsFor([&] { WriteDurably(copy, image.View()); }));
+    }
+    context.report.Add({"save from memory", Median(ours), Median(baseline), 1.3});
+    context.report.Add({"save memory", Median(growth), {}, MiB(input.bytes) / 10, "MiB"});
+    RemoveIfPresent(saved);
+    RemoveIfPresent(copy);
+}
+
+void SaveFromDisk(Context& context, const LargeArchive& input) {
+    const std::string saved = In(context, "saved.big"), copy = In(context, "copy.big");
+    std::vector<double> ours, baseline;
+    for (int run = 0; run < context.sizes.largeRuns; ++run) {
+        VTR_CORE::ReadDirectory(input.path, false);
+        RemoveIfPresent(saved);
+        SyncAll();
+        ours.push_back(SecondsFor([&] { VTR_CORE::WriteArchive(saved); }));
+        if (run == 0)
+            Expect(context, SameContents(saved, input.path),
+                   "save from disk wrote a file that differs from the input archive");
+        RemoveIfPresent(copy);
+        SyncAll();
+        Buffer contents;
+        baseline.push_back(SecondsFor([&] { contents = CopyDurably(input.path, copy); }));
+    }
+    context.report.Add({"save from disk", Median(ours), Median(baseline), 1.5});
+    VTR_CORE::BlankEntries();
+    RemoveIfPresent(saved);
+    RemoveIfPresent(copy);
+}
+
+void Extract(Context& context) {
+    const std::size_t size = context.sizes.extractBytes;
+    const std::string path = In(context, "extract.big"), loose = In(context, "loose.bik");
+    WriteBigArchive(path, {"Data\\readme.txt", "Movies\\intro.bik", "Data\\end.ini"},
+                    {1000, size, 100});
+    WriteFast(loose, EntryBytes(1, size));
+    WarmUp(path);
+    WarmUp(loose);
+    const std::string extracted = In(context, "extracted.bik"), copy = In(context, "copy.bik");
+    std::vector<double> ours, baseline;
+    for (int run = 0; run < context.sizes.extractRuns; ++run) {
+        VTR_CORE::ReadDirectory(path, false);
+        RemoveIfPresent(extracted);
+        SyncAll();
+        ours.push_back(SecondsFor([&] { VTR_CORE::GetEntryData(1, extracted, true); }));
+        RemoveIfPresent(copy);
+        SyncAll();
+        Buffer contents;
+        baseline.push_back(SecondsFor([&] { contents = CopyDurably(loose, copy); }));
+    }
+    Expect(context, SameContents(extracted, loose), "extract wrote other bytes than the entry's");
+    context.report.Add({"extract", Median(ours), Median(baseline), 1.5});
+    VTR_CORE::BlankEntries();
+}
+
+}  // namespace
+
+void RunArchiveFigures(Context& context) {
+    DirectoryLoad(context);
+    {
+        const LargeArchive input = MakeLargeArchive(context);
+        WholeLoad(context, input);
+        SaveFromMemory(context, input);
+        SaveFromDisk(context, input);
+        RemoveIfPresent(input.path);
+    }
+    Extract(context);
+}
+
+}  // namespace bench
