@@ -1,10 +1,71 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test headless.
+#   scripts/test.sh           all stages: the test suite, the suite again under AddressSanitizer
+#                             and UndefinedBehaviorSanitizer, each fuzz target for a minute, and
+#                             a benchmark smoke run
+#   scripts/test.sh --quick   only the first stage (build in ./build and run the test suite)
+# Environment: FUZZ_SECONDS (default 60) bounds each fuzz target's run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root="$(pwd)"
+
+quick=false
+case "${1:-}" in
+    --quick) quick=true ;;
+    "") ;;
+    *) echo "usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
+
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+started=$SECONDS
 
+stage() { echo; echo "=== $* ($((SECONDS - started)) s)"; }
+
+stage "Build and test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
-ctest --test-dir build --output-on-failure
+cmake --build build -j "$jobs"
+main_log="$root/build/ctest-main.log"
+ctest --test-dir build --output-on-failure -j "$jobs" 2>&1 | tee "$main_log"
+$quick && exit 0
+
+stage "Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DVANTOR_SANITIZE=ON -DVANTOR_BUILD_BENCH=OFF
+cmake --build build-asan-ci -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+LSAN_OPTIONS="suppressions=$root/tests/reliability/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan-ci --output-on-failure -j "$jobs"
+
+stage "Fuzz targets, ${FUZZ_SECONDS:-60} s each"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTOR_BUILD_FUZZ=ON -DVANTOR_BUILD_TESTS=OFF -DVANTOR_BUILD_BENCH=OFF
+cmake --build build-fuzz-ci --target vantor_fuzz -j "$jobs"
+seeds="$root/build-fuzz-ci/seeds"
+fuzz/make_corpus.sh build-fuzz-ci "$seeds"
+for pair in big_reader:big csf_reader:csf text_display:text directory_tree:tree; do
+    target="fuzz_${pair%%:*}"
+    [ -x "build-fuzz-ci/fuzz/$target" ] || { echo "$target was not built"; exit 1; }
+    corpus="$root/build-fuzz-ci/corpus/$target"
+    artifacts="$root/build-fuzz-ci/artifacts/$target/"
+    mkdir -p "$corpus" "$artifacts"
+    log="$root/build-fuzz-ci/$target.log"
+    if ! "build-fuzz-ci/fuzz/$target" -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
+        -artifact_prefix="$artifacts" "$corpus" "$seeds/${pair##*:}" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "$target failed; the input that failed is in $artifacts"
+        exit 1
+    fi
+    echo "$target: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}') executions," \
+         "corpus $(ls "$corpus" | wc -l) inputs"
+done
+
+if [ -x build/bench/vantor_bench ]; then
+    stage "Benchmark smoke run"
+    build/bench/vantor_bench --small
+fi
+
+stage "All stages passed in $((SECONDS - started)) s; main test run:"
+tail -n 3 "$main_log"
