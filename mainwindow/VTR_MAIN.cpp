@@ -176,6 +176,7 @@ void VTR_MAIN::CreateContents() {
 void VTR_MAIN::CreateMenu() {
     tm_rmbMenu = new QMenu("rmbMenu", this);
     tm_rmbMenu->setObjectName("tm_rmbMenu");
+    tm_rmbMenu->setFont(WindowFont("Tahoma"));  // a pop-up does not take its parent's font
     rmb_Editfile = tm_rmbMenu->addAction("Edit file");
     rmb_Editfile->setObjectName("rmb_Editfile");
     rmb_Deletefile = tm_rmbMenu->addAction("Delete file");
