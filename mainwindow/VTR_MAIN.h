@@ -126,7 +126,7 @@ private:
     void CloseProgress();
     void LoadArchive(const std::string& path);
     void SaveArchive(const std::string& path);
-    void OpenEditor(QWidget* editor);
+    void ShowEditor(QWidget* editor);
     void CompanionChanged(QListWidgetItem* item);
     void FinishCommand();
 

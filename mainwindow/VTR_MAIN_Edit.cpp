@@ -74,19 +74,19 @@ void VTR_MAIN::rmb_Editfile_Click() {
     if (VTR_CSF::IsCsfData(entry.Data) && Companions[CsfSlot].Active) {
         VTR_CSF::CsfFileEntry() = editorIndex;
         VTR_CSF::ReadStringTable(entry.Data);
-        OpenEditor(new VTR_CSFWND(*this));
+        ShowEditor(new VTR_CSFWND(*this));
         return;
     }
     if (VTR_TXTHTML::IsTextFile(entry.Name) && Companions[TextSlot].Active) {
         VTR_TXTHTML::TextFileEntry() = editorIndex;
         VTR_TXTHTML::ReadTextData(entry.Data);
-        OpenEditor(new VTR_TEXT(*this));
+        ShowEditor(new VTR_TEXT(*this));
         return;
     }
     platform::Ui().Message(this, "Vantor", NoInterpreterMessage());
 }
 
-void VTR_MAIN::OpenEditor(QWidget* editor) {
+void VTR_MAIN::ShowEditor(QWidget* editor) {
     // The editor is a window of its own rather than a child: a child would be disabled with
     // this window.
     setEnabled(false);
