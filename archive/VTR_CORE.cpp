@@ -67,6 +67,23 @@ std::int32_t DecodeField(std::string_view bytes, const std::string& where, const
     }
 }
 
+// The version of the archive file that the directory was read from. Entries still on disk are
+// read only from that version: another file at the same path would give wrong bytes.
+platform::FileStamp& LoadedStamp() {
+    static platform::FileStamp stamp;
+    return stamp;
+}
+
+std::unique_ptr<platform::ReadableFile> OpenLoadedArchive() {
+    const std::string& path = Archive().ArchivePath;
+    auto file = platform::Files().OpenRead(path);
+    if (!(file->Stamp() == LoadedStamp()))
+        throw std::runtime_error("The archive file " + Quoted(path) +
+                                 " has been changed or replaced since it was loaded; load it "
+                                 "again to read the entries that are not in memory.");
+    return file;
+}
+
 ArchiveEntry& EntryAt(std::int32_t index) {
     if (index < 0 || index >= MaxEntries)
         throw std::out_of_range("There is no entry " + std::to_string(index + 1) +
@@ -181,7 +198,8 @@ std::int64_t ReadRecord(Walk& walk, std::int32_t index, std::int64_t recordOffse
 }
 
 // Walks the directory of `path` into `fresh`; moves EntryCount and LastIndex for the progress.
-void WalkDirectory(const std::string& path, bool loadWhole, ArchiveDirectory& fresh) {
+platform::FileStamp WalkDirectory(const std::string& path, bool loadWhole,
+                                  ArchiveDirectory& fresh) {
     auto file = platform::Files().OpenRead(path);
     Walk walk{*file, BlockReader(*file), file->Length(), loadWhole};
     const std::int32_t count = ReadDirectoryCount(walk, path);
@@ -192,6 +210,7 @@ void WalkDirectory(const std::string& path, bool loadWhole, ArchiveDirectory& fr
         recordOffset = ReadRecord(walk, i, recordOffset, fresh.Entries[i]);
         Archive().LastIndex = i;
     }
+    return file->Stamp();
 }
 
 std::int32_t CountNamedEntries(const ArchiveDirectory& archive) {
@@ -250,20 +269,22 @@ void ReadDirectory(const std::string& path, bool loadWhole) {
     // Built aside and moved in only when the whole walk succeeded.
     auto fresh = std::make_unique<ArchiveDirectory>();
     archive.LastIndex = 0;
+    platform::FileStamp stamp;
     try {
-        WalkDirectory(path, loadWhole, *fresh);
+        stamp = WalkDirectory(path, loadWhole, *fresh);
     } catch (...) {
         archive.EntryCount = previousCount;
         throw;
     }
     archive.Entries = std::move(fresh->Entries);
     archive.ArchivePath = path;
+    LoadedStamp() = stamp;
 }
 
 void GetEntryData(std::int32_t index, const std::string& destination, bool write) {
     ArchiveEntry& entry = EntryAt(index);
     if (!entry.Modified && !entry.Loaded) {
-        auto archive = platform::Files().OpenRead(Archive().ArchivePath);
+        auto archive = OpenLoadedArchive();
         FetchEntry(*archive, index, entry);
     }
     if (write) platform::WriteFileAtomic(destination, {entry.Data});
@@ -311,7 +332,7 @@ void WriteArchive(const std::string& path) {
         Yield();
         ArchiveEntry& entry = archive.Entries[i];
         if (!entry.Loaded && !entry.Modified) {
-            if (!source) source = platform::Files().OpenRead(archive.ArchivePath);
+            if (!source) source = OpenLoadedArchive();
             FetchEntry(*source, i, entry);
         }
         const std::int64_t size = static_cast<std::int64_t>(entry.Data.size());

@@ -34,6 +34,16 @@ public:
         return info.st_size;
     }
 
+    FileStamp Stamp() override {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) ThrowSystemError("Cannot examine", path_, errno);
+        const auto nanoseconds = [](const timespec& time) {
+            return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
+        };
+        return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                info.st_size, nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)};
+    }
+
     void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
         const std::size_t got = ReadSome(offset, out, count);
         if (got == count) return;

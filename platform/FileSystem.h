@@ -19,11 +19,22 @@ public:
 
 enum class PathKind { Missing, RegularFile, Directory, Other };
 
+// What identifies one version of a file: replacing or rewriting it changes at least one field.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // An open file for positioned reads. Offsets are 0-based.
 class ReadableFile {
 public:
     virtual ~ReadableFile() = default;
     virtual std::int64_t Length() = 0;
+    virtual FileStamp Stamp() = 0;
     // Reads exactly `count` bytes at `offset` into `out`; a short read throws FileError.
     virtual void ReadAt(std::int64_t offset, char* out, std::size_t count) = 0;
     // Reads up to `count` bytes at `offset`; returns how many were read (fewer only at the end).

@@ -53,18 +53,28 @@ TEST_F(EntryDataTest, ReplacedEntriesAreExtractedWithTheirNewBytes) {
     EXPECT_EQ(Entry(2).Size, 3);
 }
 
-TEST_F(EntryDataTest, AnArchiveCutShortAfterLoadingNamesTheEntry) {
-    const std::string archive = LoadSample();
-    testsupport::WriteBytes(archive, ReadBytes(archive).substr(0, 100));
-    try {
-        VTR_CORE::GetEntryData(2, "", false);
-        ADD_FAILURE() << "read past the end";
-    } catch (const platform::FileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Entry 3 \"art\\logo.tga\": Cannot read 8 bytes at offset 107 of \"" + archive +
-                      "\": the file ends at 100");
+TEST_F(EntryDataTest, AnArchiveChangedAfterLoadingIsNotReadFrom) {
+    // Cut short, rewritten in place with other bytes of the same length, or replaced by a copy:
+    // each is another version of the file than the directory came from.
+    const std::vector<std::pair<const char*, std::string (*)(const std::string&)>> changes{
+        {"cut short", [](const std::string& bytes) { return bytes.substr(0, 100); }},
+        {"same length", [](const std::string& bytes) { return std::string(bytes.size(), 'x'); }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        const std::string archive = LoadSample();
+        testsupport::WriteBytes(archive, change(ReadBytes(archive)));
+        try {
+            VTR_CORE::GetEntryData(2, "", false);
+            ADD_FAILURE() << "read from a changed archive";
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "The archive file \"" + archive +
+                          "\" has been changed or replaced since it was loaded; load it again "
+                          "to read the entries that are not in memory.");
+        }
+        EXPECT_FALSE(Entry(2).Loaded);
     }
-    EXPECT_FALSE(Entry(2).Loaded);
 }
 
 TEST_F(EntryDataTest, ReplaceFromNoFileOrAFolderChangesAndCreatesNothing) {

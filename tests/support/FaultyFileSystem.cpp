@@ -12,6 +12,7 @@ public:
         owner_.Step("length");
         return inner_->Length();
     }
+    platform::FileStamp Stamp() override { return inner_->Stamp(); }
     void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
         owner_.Step("read");
         inner_->ReadAt(offset, out, count);
