@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,8 @@
 namespace bench {
 
 namespace {
+
+constexpr std::size_t WritePiece = std::size_t(1) << 20;
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
     throw std::runtime_error(what + " \"" + path + "\": " + std::strerror(errno));
@@ -98,16 +101,27 @@ Buffer ReadWhole(const std::string& path) {
 void WriteDurably(const std::string& path, std::string_view bytes) {
     const std::string temporary = path + ".part";
     Descriptor file(temporary, O_WRONLY | O_CREAT | O_EXCL);
-    file.WriteAll(bytes);
+    for (std::size_t done = 0; done < bytes.size(); done += WritePiece)
+        file.WriteAll(bytes.substr(done, WritePiece));
     file.Sync();
     file.Close();
     if (::rename(temporary.c_str(), path.c_str()) != 0) Fail("Cannot rename", temporary);
 }
 
-Buffer CopyDurably(const std::string& from, const std::string& to) {
-    Buffer contents = ReadWhole(from);
-    WriteDurably(to, contents.View());
-    return contents;
+void CopyDurably(const std::string& from, const std::string& to) {
+    const Descriptor source(from, O_RDONLY);
+    const std::string temporary = to + ".part";
+    Descriptor copy(temporary, O_WRONLY | O_CREAT | O_EXCL);
+    const std::size_t length = source.Length();
+    const Buffer piece = NewBuffer(WritePiece);
+    for (std::size_t done = 0; done < length; done += WritePiece) {
+        const std::size_t count = std::min(WritePiece, length - done);
+        source.ReadAt(std::int64_t(done), piece.bytes.get(), count);
+        copy.WriteAll({piece.bytes.get(), count});
+    }
+    copy.Sync();
+    copy.Close();
+    if (::rename(temporary.c_str(), to.c_str()) != 0) Fail("Cannot rename", temporary);
 }
 
 void WriteFast(const std::string& path, std::string_view bytes) {

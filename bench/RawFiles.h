@@ -21,11 +21,11 @@ struct Buffer {
 Buffer ReadRange(const std::string& path, std::int64_t offset, std::size_t count);
 Buffer ReadWhole(const std::string& path);
 // Writes `bytes` to a new file beside `path`, fsyncs it and renames it over `path`: the same
-// flushing as the engine's atomic save.
+// flushing as the engine's atomic save. Writes go out in 1 MiB pieces, which this machine
+// writes faster and more steadily than one write of the whole.
 void WriteDurably(const std::string& path, std::string_view bytes);
-// Reads `from` into memory and writes a durable copy to `to`. Returns the bytes read, so that the
-// caller frees them after the clock stops, as the engine keeps what it read.
-Buffer CopyDurably(const std::string& from, const std::string& to);
+// Copies `from` to `to` through a 1 MiB buffer with the same flushing: the fastest plain copy.
+void CopyDurably(const std::string& from, const std::string& to);
 
 // Writes `bytes` without syncing (for building inputs).
 void WriteFast(const std::string& path, std::string_view bytes);
