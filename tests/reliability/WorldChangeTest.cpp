@@ -42,7 +42,11 @@ void ChangeArchive(Change change, const std::string& path) {
             testsupport::WriteBytes(path, testsupport::MakeBig(OtherEntries()));
             break;
         case Change::ReplacedBySameLength:
-            testsupport::WriteBytes(path, SameLayoutOtherContents());
+            // Written aside and renamed over, as editors save: a new file of the same length.
+            // (A rewrite in place of the same length is told apart only by its timestamps,
+            // which coarse file-system clocks may leave unchanged; it is not tested here.)
+            testsupport::WriteBytes(path + ".new", SameLayoutOtherContents());
+            std::filesystem::rename(path + ".new", path);
             break;
     }
 }
