@@ -73,8 +73,14 @@ int main(int argc, char** argv) {
         bench::ScratchFolder scratch(options.folder);
         bench::Context context{options.small ? bench::SmallSizes() : bench::FullSizes(),
                                scratch.Path(), report};
-        std::printf("# vantor_bench %s sizes, load average %s\n", options.small ? "small" : "full",
-                    LoadAverage().c_str());
+        const bench::Sizes& sizes = context.sizes;
+        std::printf(
+            "# vantor_bench %s sizes, load average %s\n"
+            "# inputs: directory of %d entries; archive of %zu MiB in %d entries; entry of %zu MiB;"
+            " trees of %d and %d entries; string tables of %d and %d labels\n",
+            options.small ? "small" : "full", LoadAverage().c_str(), sizes.directoryEntries,
+            sizes.archiveBytes >> 20, sizes.archiveEntries, sizes.extractBytes >> 20,
+            sizes.treeEntriesSmall, sizes.treeEntriesLarge, sizes.labelsSmall, sizes.labelsLarge);
         RunGroup("archive", options, context, bench::RunArchiveFigures);
         RunGroup("stringtable", options, context, bench::RunStringTableFigures);
         RunGroup("window", options, context, bench::RunWindowFigures);

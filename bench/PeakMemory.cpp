@@ -1,5 +1,7 @@
 #include "bench/PeakMemory.h"
 
+#include <malloc.h>
+
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -27,6 +29,8 @@ bool ResetHighWaterMark() {
 }  // namespace
 
 PeakMemory::PeakMemory() {
+    // Free heap memory still resident would hide new allocations that reuse it.
+    ::malloc_trim(0);
     kernelReset_ = ResetHighWaterMark() && StatusKiB("VmHWM") <= StatusKiB("VmRSS") + 64;
     startKiB_ = StatusKiB("VmRSS");
     if (kernelReset_) return;

@@ -9,7 +9,8 @@ namespace bench {
 
 class PeakMemory {
 public:
-    // Resets the kernel's high-water mark (VmHWM) where the system allows it; otherwise a
+    // Returns free heap memory to the system first, so that what the work allocates shows. Resets
+    // the kernel's high-water mark (VmHWM) where the system allows it; otherwise a
     // thread samples VmRSS every millisecond until GrowthMiB is called.
     PeakMemory();
     ~PeakMemory();
