@@ -41,9 +41,14 @@ std::string EntryLabel(std::int32_t index, const std::string& name) {
     return "Entry " + std::to_string(index + 1) + " " + Quoted(name);
 }
 
-std::string RecordLabel(std::int32_t index, std::int64_t recordOffset) {
-    return "Entry " + std::to_string(index + 1) + " at offset " + std::to_string(recordOffset);
-}
+// Where a directory record lies; the text is made only when a message needs it.
+struct RecordPlace {
+    std::int32_t index;
+    std::int64_t recordOffset;
+    std::string Text() const {
+        return "Entry " + std::to_string(index + 1) + " at offset " + std::to_string(recordOffset);
+    }
+};
 
 std::uint32_t UnsignedBigEndian(std::string_view bytes) {
     std::uint32_t value = 0;
@@ -57,11 +62,11 @@ std::runtime_error TooManyEntries(std::uint32_t count) {
 }
 
 // A big-endian directory number; 2^31 and above is out of range of the format.
-std::int32_t DecodeField(std::string_view bytes, const std::string& where, const char* field) {
+std::int32_t DecodeField(std::string_view bytes, const RecordPlace& where, const char* field) {
     try {
         return GEN_COVERT::BytesToLong(bytes, false);
     } catch (const std::overflow_error&) {
-        throw std::runtime_error(where + ": the " + field + " " +
+        throw std::runtime_error(where.Text() + ": the " + field + " " +
                                  std::to_string(UnsignedBigEndian(bytes)) +
                                  " is out of range (at most 2147483647).");
     }
@@ -94,7 +99,7 @@ ArchiveEntry& EntryAt(std::int32_t index) {
 
 // Reads an entry's bytes from the open archive into memory.
 void FetchEntry(platform::ReadableFile& archive, std::int32_t index, ArchiveEntry& entry) {
-    std::string bytes(static_cast<std::size_t>(std::max(entry.Size, 0)), '\0');
+    std::string bytes = platform::MakeByteBuffer(static_cast<std::size_t>(std::max(entry.Size, 0)));
     try {
         archive.ReadAt(std::int64_t{entry.Position} - 1, bytes.data(), bytes.size());
     } catch (const platform::FileError& error) {
@@ -153,44 +158,45 @@ std::int32_t ReadDirectoryCount(Walk& walk, const std::string& path) {
     return GEN_COVERT::BytesToLong(bytes, false);
 }
 
-std::string ReadName(Walk& walk, std::int64_t recordOffset, const std::string& where) {
+// The view stays valid until the next read through `walk`.
+std::string_view ReadName(Walk& walk, std::int64_t recordOffset, const RecordPlace& where) {
     const std::string_view window =
         walk.reader.Peek(recordOffset + RecordNumbersLength, NameWindow);
     const std::size_t zero = window.find('\0');
-    if (zero != std::string_view::npos) return std::string(window.substr(0, zero));
+    if (zero != std::string_view::npos) return window.substr(0, zero);
     if (window.size() < NameWindow)
-        throw std::runtime_error(where + ": the name is cut off by the end of the file (" +
+        throw std::runtime_error(where.Text() + ": the name is cut off by the end of the file (" +
                                  std::to_string(walk.fileLength) + " bytes).");
-    throw std::runtime_error(where + ": the name has no terminating zero byte within " +
+    throw std::runtime_error(where.Text() + ": the name has no terminating zero byte within " +
                              std::to_string(NameWindow) + " bytes.");
 }
 
 // Reads the record at `recordOffset` into `entry`; returns the offset of the next record.
 std::int64_t ReadRecord(Walk& walk, std::int32_t index, std::int64_t recordOffset,
                         ArchiveEntry& entry) {
-    const std::string where = RecordLabel(index, recordOffset);
+    const RecordPlace where{index, recordOffset};
     const std::string_view numbers = walk.reader.Peek(recordOffset, RecordNumbersLength);
     if (numbers.size() < RecordNumbersLength)
-        throw std::runtime_error(where + ": the directory is cut off by the end of the file (" +
+        throw std::runtime_error(where.Text() + ": the directory is cut off by the end of the file (" +
                                  std::to_string(walk.fileLength) + " bytes).");
     const std::int32_t offset = DecodeField(numbers.substr(0, 4), where, "data offset");
     const std::int32_t size = DecodeField(numbers.substr(4, 4), where, "data size");
-    std::string name = ReadName(walk, recordOffset, where);
+    const std::string_view name = ReadName(walk, recordOffset, where);
     const std::int64_t nextRecord =
         recordOffset + RecordNumbersLength + static_cast<std::int64_t>(name.size()) + 1;
     if (std::int64_t{offset} + size > walk.fileLength)
-        throw std::runtime_error(EntryLabel(index, name) + ": data at offset " +
+        throw std::runtime_error(EntryLabel(index, std::string(name)) + ": data at offset " +
                                  std::to_string(offset) + " with size " + std::to_string(size) +
                                  " reaches past the end of the file (" +
                                  std::to_string(walk.fileLength) + " bytes).");
     if (offset == MaxNumber)  // its 1-based position would not fit
-        throw std::runtime_error(where + ": the data offset 2147483647 is out of range.");
+        throw std::runtime_error(where.Text() + ": the data offset 2147483647 is out of range.");
+    entry.Name.assign(name);  // before the data read below, which moves the view's block
     if (walk.loadWhole) {
-        entry.Data.resize(static_cast<std::size_t>(size));
+        entry.Data = platform::MakeByteBuffer(static_cast<std::size_t>(size));
         walk.file.ReadAt(offset, entry.Data.data(), entry.Data.size());
         entry.Loaded = true;
     }
-    entry.Name = std::move(name);
     entry.Position = offset + 1;
     entry.Size = size;
     entry.Modified = false;
@@ -231,6 +237,20 @@ std::string HeaderBytes(std::int64_t fileLength, std::int32_t count, std::int64_
            GEN_COVERT::LongToBytes(static_cast<std::int32_t>(directoryEnd + 8), true);
 }
 
+void BlankSlots(ArchiveDirectory& directory) {
+    for (ArchiveEntry& entry : directory.Entries) entry = ArchiveEntry{};
+}
+
+// Blanks the side table but keeps its name buffers, so that the next walk reuses them.
+void BlankSideSlots(ArchiveDirectory& directory) {
+    for (ArchiveEntry& entry : directory.Entries) {
+        std::string name = std::move(entry.Name);
+        entry = ArchiveEntry{};
+        name.clear();
+        entry.Name = std::move(name);
+    }
+}
+
 }  // namespace
 
 ArchiveDirectory& Archive() {
@@ -238,9 +258,7 @@ ArchiveDirectory& Archive() {
     return archive;
 }
 
-void BlankEntries() {
-    for (ArchiveEntry& entry : Archive().Entries) entry = ArchiveEntry{};
-}
+void BlankEntries() { BlankSlots(Archive()); }
 
 void SetYieldHook(std::function<void()> hook) { YieldHook() = std::move(hook); }
 
@@ -266,17 +284,20 @@ void ReadEntryCount(const std::string& path) {
 void ReadDirectory(const std::string& path, bool loadWhole) {
     ArchiveDirectory& archive = Archive();
     const std::int32_t previousCount = archive.EntryCount;
-    // Built aside and moved in only when the whole walk succeeded.
-    auto fresh = std::make_unique<ArchiveDirectory>();
+    // Built aside and swapped in only when the whole walk succeeded. The side table is kept
+    // between loads: a fresh 4096-slot table would cost more page faults than the walk itself.
+    static ArchiveDirectory aside;
     archive.LastIndex = 0;
     platform::FileStamp stamp;
     try {
-        stamp = WalkDirectory(path, loadWhole, *fresh);
+        stamp = WalkDirectory(path, loadWhole, aside);
     } catch (...) {
+        BlankSideSlots(aside);
         archive.EntryCount = previousCount;
         throw;
     }
-    archive.Entries = std::move(fresh->Entries);
+    archive.Entries.swap(aside.Entries);
+    BlankSideSlots(aside);
     archive.ArchivePath = path;
     LoadedStamp() = stamp;
 }
@@ -306,7 +327,7 @@ void ReplaceEntryFromFile(std::int32_t index, const std::string& source) {
     if (length > MaxNumber)
         throw std::runtime_error(failure + Quoted(source) + " has " + std::to_string(length) +
                                  " bytes; an entry holds at most 2147483647.");
-    std::string bytes(static_cast<std::size_t>(length), '\0');
+    std::string bytes = platform::MakeByteBuffer(static_cast<std::size_t>(length));
     file->ReadAt(0, bytes.data(), bytes.size());
     entry.Data = std::move(bytes);
     entry.Size = static_cast<std::int32_t>(length);

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -209,6 +210,22 @@ FileSystem& Files() {
 
 void SetFiles(FileSystem* fs) { Installed() = fs; }
 
+std::string MakeByteBuffer(std::size_t size) {
+    constexpr std::size_t HugePage = 2 * 1024 * 1024;
+    std::string bytes;
+    if (size >= 2 * HugePage) {
+        bytes.reserve(size);
+        const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+        const std::uintptr_t alignedStart = (start + HugePage - 1) & ~(HugePage - 1);
+        const std::uintptr_t alignedEnd = (start + size) & ~(HugePage - 1);
+        if (alignedEnd > alignedStart)  // only a hint: without huge pages nothing changes
+            ::madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart,
+                      MADV_HUGEPAGE);
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
 bool FileExists(const std::string& path) { return Files().Kind(path) == PathKind::RegularFile; }
 
 std::int64_t FileLength(const std::string& path) { return Files().OpenRead(path)->Length(); }
@@ -218,14 +235,14 @@ std::string ReadBytesAt(const std::string& path, std::int64_t position, std::siz
         throw FileError("Cannot read " + Quoted(path) + " at position " + std::to_string(position) +
                         ": positions start at 1");
     auto file = Files().OpenRead(path);
-    std::string bytes(count, '\0');
+    std::string bytes = MakeByteBuffer(count);
     file->ReadAt(position - 1, bytes.data(), count);
     return bytes;
 }
 
 std::string ReadWholeFile(const std::string& path) {
     auto file = Files().OpenRead(path);
-    std::string bytes(static_cast<std::size_t>(file->Length()), '\0');
+    std::string bytes = MakeByteBuffer(static_cast<std::size_t>(file->Length()));
     file->ReadAt(0, bytes.data(), bytes.size());
     return bytes;
 }

@@ -73,6 +73,10 @@ void SetFiles(FileSystem* fs);
 // The real file system, for doubles that wrap it.
 FileSystem& RealFiles();
 
+// A buffer of `size` bytes for file contents. Large buffers are backed by huge pages where the
+// system offers them: filling fresh memory page by page costs as much as reading it.
+std::string MakeByteBuffer(std::size_t size);
+
 // Convenience operations built on Files().
 bool FileExists(const std::string& path);
 std::int64_t FileLength(const std::string& path);
