@@ -4,62 +4,46 @@ namespace testsupport {
 
 namespace {
 
-class FaultyReadable : public platform::ReadableFile {
-public:
-    FaultyReadable(FaultyFileSystem& owner, std::unique_ptr<platform::ReadableFile> inner)
-        : owner_(owner), inner_(std::move(inner)) {}
-    std::int64_t Length() override {
-        owner_.Step("length");
-        return inner_->Length();
+// An open file of the real file system whose counted operations pass through Step first.
+template <typename File>
+struct Faulty : File {
+    Faulty(FaultyFileSystem& owner, std::unique_ptr<File> inner)
+        : owner(owner), inner(std::move(inner)) {}
+    File& Step(const char* what) {
+        owner.Step(what);
+        return *inner;
     }
-    platform::FileStamp Stamp() override { return inner_->Stamp(); }
-    void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
-        owner_.Step("read");
-        inner_->ReadAt(offset, out, count);
-    }
-    std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) override {
-        owner_.Step("read");
-        return inner_->ReadSome(offset, out, count);
-    }
-
-private:
-    FaultyFileSystem& owner_;
-    std::unique_ptr<platform::ReadableFile> inner_;
+    FaultyFileSystem& owner;
+    std::unique_ptr<File> inner;
 };
 
-class FaultyWritable : public platform::WritableFile {
+class FaultyReadable : public Faulty<platform::ReadableFile> {
 public:
-    FaultyWritable(FaultyFileSystem& owner, std::unique_ptr<platform::WritableFile> inner)
-        : owner_(owner), inner_(std::move(inner)) {}
-    void Write(const std::vector<std::string_view>& parts) override {
-        owner_.Step("write");
-        inner_->Write(parts);
+    using Faulty::Faulty;
+    std::int64_t Length() override { return Step("length").Length(); }
+    platform::FileStamp Stamp() override { return inner->Stamp(); }
+    void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
+        Step("read").ReadAt(offset, out, count);
     }
-    void Flush() override {
-        owner_.Step("flush");
-        inner_->Flush();
+    std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) override {
+        return Step("read").ReadSome(offset, out, count);
     }
-    void Close() override {
-        owner_.Step("close");
-        inner_->Close();
-    }
+};
 
-private:
-    FaultyFileSystem& owner_;
-    std::unique_ptr<platform::WritableFile> inner_;
+class FaultyWritable : public Faulty<platform::WritableFile> {
+public:
+    using Faulty::Faulty;
+    void Write(const std::vector<std::string_view>& parts) override { Step("write").Write(parts); }
+    void Flush() override { Step("flush").Flush(); }
+    void Close() override { Step("close").Close(); }
 };
 
 }  // namespace
 
 void FaultyFileSystem::Step(const char* what) {
-    ++operations;
-    if (failAt != 0 && operations == failAt)
+    if (++operations == failAt)
         throw platform::FileError(std::string("Injected failure of ") + what + " (operation " +
                                   std::to_string(operations) + ")");
-}
-
-platform::PathKind FaultyFileSystem::Kind(const std::string& path) {
-    return platform::RealFiles().Kind(path);
 }
 
 std::unique_ptr<platform::ReadableFile> FaultyFileSystem::OpenRead(const std::string& path) {

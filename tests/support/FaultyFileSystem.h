@@ -14,7 +14,9 @@ public:
     int failAt = 0;
     int operations = 0;
 
-    platform::PathKind Kind(const std::string& path) override;
+    platform::PathKind Kind(const std::string& path) override {
+        return platform::RealFiles().Kind(path);
+    }
     std::unique_ptr<platform::ReadableFile> OpenRead(const std::string& path) override;
     std::unique_ptr<platform::WritableFile> CreateTempBeside(const std::string& targetPath,
                                                              std::string& tempPath) override;

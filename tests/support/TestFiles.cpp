@@ -1,7 +1,5 @@
 #include "tests/support/TestFiles.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -11,10 +9,9 @@
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantor-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+TempDir::TempDir()
+    : path_((std::filesystem::temp_directory_path() / "vantor-test-XXXXXX").string()) {
+    if (!mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
 }
 
 TempDir::~TempDir() {
@@ -49,26 +46,18 @@ std::string BigEndian32(unsigned value) {
             static_cast<char>(value >> 8), static_cast<char>(value)};
 }
 
-std::string LittleEndian32(unsigned value) {
-    return {static_cast<char>(value), static_cast<char>(value >> 8),
-            static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
-}
-
 std::string MakeBig(const NamedData& entries, int gap) {
-    unsigned directoryEnd = 16;
-    for (const auto& [name, data] : entries) directoryEnd += 9 + name.size();
-    const std::string between =
-        gap == 9 ? std::string("L225") + std::string(5, '\0') : std::string(gap, '\x5A');
-    unsigned offset = directoryEnd + between.size();
+    const std::string between = gap == 9 ? std::string("L225\0\0\0\0\0", 9) : std::string(gap, 'Z');
+    std::size_t dataStart = 16 + between.size();
+    for (const auto& [name, data] : entries) dataStart += 9 + name.size();
     std::string directory, dataBlock;
     for (const auto& [name, data] : entries) {
-        directory += BigEndian32(offset) + BigEndian32(data.size()) + name + '\0';
+        directory +=
+            BigEndian32(dataStart + dataBlock.size()) + BigEndian32(data.size()) + name + '\0';
         dataBlock += data;
-        offset += data.size();
     }
-    const unsigned total = directoryEnd + between.size() + dataBlock.size();
-    return "BIGF" + LittleEndian32(total) + BigEndian32(entries.size()) +
-           BigEndian32(directoryEnd + 8) + directory + between + dataBlock;
+    return "BIGF" + LittleEndian32(dataStart + dataBlock.size()) + BigEndian32(entries.size()) +
+           BigEndian32(dataStart - between.size() + 8) + directory + between + dataBlock;
 }
 
 }  // namespace testsupport

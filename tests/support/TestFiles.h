@@ -27,7 +27,7 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 
 std::string BigEndian32(unsigned value);
-std::string LittleEndian32(unsigned value);
+inline std::string LittleEndian32(unsigned value) { return BigEndian32(__builtin_bswap32(value)); }
 
 using NamedData = std::vector<std::pair<std::string, std::string>>;
 
