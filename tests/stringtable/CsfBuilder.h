@@ -1,6 +1,7 @@
 // CSF files built byte by byte for the tests, independently of the engine's writer.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,43 +9,32 @@
 
 namespace csftest {
 
+using testsupport::LittleEndian32;
+
 // UTF-16 little-endian with every byte inverted, without any line-break folding.
 inline std::string Stored(const std::u16string& units) {
     std::string bytes;
-    for (char16_t unit : units) {
-        bytes += static_cast<char>(~unit & 0xFF);
-        bytes += static_cast<char>(~(unit >> 8) & 0xFF);
-    }
+    for (char16_t unit : units) bytes += {static_cast<char>(~unit), static_cast<char>(~unit >> 8)};
     return bytes;
 }
 
-inline std::string Header(unsigned labels, unsigned strings,
-                          const std::string& tail = std::string(8, '\0'), unsigned version = 3) {
-    return " FSC" + testsupport::LittleEndian32(version) + testsupport::LittleEndian32(labels) +
-           testsupport::LittleEndian32(strings) + tail;
+// A label record: without a string, with a " RTS" string, or with a "WRTS" string and a sound.
+inline std::string Label(const std::string& name, const std::optional<std::u16string>& value = {},
+                         const char* sound = nullptr) {
+    std::string record =
+        " LBL" + LittleEndian32(value ? 1 : 0) + LittleEndian32(name.size()) + name;
+    if (value) record += (sound ? "WRTS" : " RTS") + LittleEndian32(value->size()) + Stored(*value);
+    return sound ? record + LittleEndian32(std::string(sound).size()) + sound : record;
 }
 
-inline std::string Stringless(const std::string& name, unsigned count = 0) {
-    return " LBL" + testsupport::LittleEndian32(count) + testsupport::LittleEndian32(name.size()) +
-           name;
-}
-
-inline std::string WithString(const std::string& name, const std::u16string& value,
-                              const std::string& marker = " RTS") {
-    return Stringless(name, 1) + marker + testsupport::LittleEndian32(value.size()) + Stored(value);
-}
-
-inline std::string WithSound(const std::string& name, const std::u16string& value,
-                             const std::string& sound) {
-    return WithString(name, value, "WRTS") + testsupport::LittleEndian32(sound.size()) + sound;
-}
-
+// A file whose header counts `records`; `tail` holds the language and unused fields.
 inline std::string File(const std::vector<std::string>& records,
                         const std::string& tail = std::string(8, '\0')) {
-    std::string body;
-    for (const std::string& record : records) body += record;
     const unsigned count = records.size();
-    return Header(count, count == 0 ? 0 : count - 1, tail) + body;
+    std::string file = " FSC" + LittleEndian32(3) + LittleEndian32(count) +
+                       LittleEndian32(count == 0 ? 0 : count - 1) + tail;
+    for (const std::string& record : records) file += record;
+    return file;
 }
 
 }  // namespace csftest
