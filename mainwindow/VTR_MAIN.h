@@ -127,6 +127,8 @@ private:
     void LoadArchive(const std::string& path);
     void SaveArchive(const std::string& path);
     void ShowEditor(QWidget* editor);
+    // Centres an editor window over this one, kept on the screen.
+    void PlaceOverThisWindow(QWidget* editor) const;
     void CompanionChanged(QListWidgetItem* item);
     void FinishCommand();
 

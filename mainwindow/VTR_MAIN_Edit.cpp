@@ -1,8 +1,10 @@
 // VTR_MAIN: switching interpreters on and off, and "Edit file", which opens an entry in the
 // interpreter that understands it.
 #include <QListWidget>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTreeWidget>
+#include <algorithm>
 #include <exception>
 
 #include "archive/VTR_CORE.h"
@@ -86,11 +88,25 @@ void VTR_MAIN::rmb_Editfile_Click() {
     platform::Ui().Message(this, "Vantor", NoInterpreterMessage());
 }
 
+void VTR_MAIN::PlaceOverThisWindow(QWidget* editor) const {
+    QRect place(QPoint(), editor->size());
+    place.moveCenter(frameGeometry().center());
+    if (const QScreen* display = screen()) {
+        const QRect available = display->availableGeometry();
+        place.moveRight(std::min(place.right(), available.right()));
+        place.moveBottom(std::min(place.bottom(), available.bottom()));
+        place.moveLeft(std::max(place.left(), available.left()));
+        place.moveTop(std::max(place.top(), available.top()));
+    }
+    editor->move(place.topLeft());
+}
+
 void VTR_MAIN::ShowEditor(QWidget* editor) {
     // The editor is a window of its own rather than a child: a child would be disabled with
     // this window.
     setEnabled(false);
     editor_ = editor;
+    PlaceOverThisWindow(editor);
     editor->show();
     editor->activateWindow();
 }
