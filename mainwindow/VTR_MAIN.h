@@ -120,6 +120,8 @@ private:
     QPushButton* MakeButton(const char* name, const QString& caption, int top, bool enabled);
 
     void SetNodeImage(QTreeWidgetItem* node, int image);
+    // Shows image 4 on a file node whose data was replaced, and its new size when shown.
+    void MarkReplaced(QTreeWidgetItem* node);
     QTreeWidgetItem* SelectedFileNode() const;
     void ReportFailure(const QString& what, const std::exception& error);
     void ShowProgress();
@@ -136,6 +138,7 @@ private:
     QPointer<VTR_PROGRESS> progress_;
     QPointer<QWidget> editor_;
     bool busy_ = false;
+    int infoEntry_ = -1;  // the entry whose lines lst_Info shows, -1 for none
     bool closePending_ = false;
     bool unloading_ = false;
 };

@@ -158,7 +158,7 @@ void VTR_MAIN::but_Replace_Click() {
         return;
     }
     platform::Ui().Message(this, Title, "File replaced.");
-    SetNodeImage(node, ImageList::ReplacedDocument);
+    MarkReplaced(node);
     LogEvent("File " + node->text(0) + " contents replaced with " + *answer + ".",
              QString::fromStdString(Companions[0].Name));
 }
@@ -172,7 +172,7 @@ void VTR_MAIN::OnlineReplace(const std::int16_t& FileEntry, const std::string& F
     // The editor was opened for the selected node, and the selection cannot change meanwhile.
     QTreeWidgetItem* node = tv_BIGDirectory->currentItem();
     if (node && NodeTag(node) == QString::number(FileEntry))
-        SetNodeImage(node, ImageList::ReplacedDocument);
+        MarkReplaced(node);
 }
 
 void VTR_MAIN::EditorClosed() {

@@ -30,6 +30,13 @@ int VTR_MAIN::NodeExpandedImage(const QTreeWidgetItem* node) {
     return NodeTag(node).isEmpty() ? ImageList::FolderOpen : 0;
 }
 
+void VTR_MAIN::MarkReplaced(QTreeWidgetItem* node) {
+    SetNodeImage(node, ImageList::ReplacedDocument);
+    // The panel shows the size of the moment; when it shows this entry, it shows the new one.
+    const int entry = NodeTag(node).toInt();
+    if (entry == infoEntry_) ShowFileInfo(static_cast<std::int16_t>(entry), node->text(0));
+}
+
 void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
     node->setData(0, ImageRole, image);
     const int expanded = NodeExpandedImage(node);
@@ -37,6 +44,7 @@ void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
 }
 
 void VTR_MAIN::BuildDirectoryTree() {
+    infoEntry_ = -1;  // lines shown from the previous archive stay as they were
     std::vector<std::string> names;
     const auto& entries = VTR_CORE::Archive().Entries;
     for (const auto& entry : entries) {
@@ -62,6 +70,7 @@ void VTR_MAIN::BuildDirectoryTree() {
 
 void VTR_MAIN::ShowFileInfo(std::int16_t index, const QString& name) {
     lst_Info->clear();
+    infoEntry_ = index;
     if (index < 0 || index >= VTR_CORE::MaxEntries) return;
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
@@ -73,8 +82,10 @@ void VTR_MAIN::ShowFileInfo(std::int16_t index, const QString& name) {
 void VTR_MAIN::tv_BIGDirectory_NodeClick(QTreeWidgetItem* node) {
     if (busy_ || !node) return;
     const QString tag = NodeTag(node);
-    if (tag.isEmpty())
+    if (tag.isEmpty()) {
         lst_Info->clear();
+        infoEntry_ = -1;
+    }
     else
         ShowFileInfo(static_cast<std::int16_t>(tag.toInt()), node->text(0));
 }
