@@ -1,5 +1,5 @@
 // A file system double that forwards to the real one and fails the n-th operation (counting
-// every open, read, write, flush, close, create, rename and remove from 1).
+// every open, length, read, write, flush, close, create, rename and remove from 1).
 #pragma once
 
 #include <string>
@@ -14,17 +14,66 @@ public:
     int failAt = 0;
     int operations = 0;
 
+    // Counts one operation and throws when it is the one to fail.
+    void Step(const char* what) {
+        if (++operations == failAt)
+            throw platform::FileError(std::string("Injected failure of ") + what + " (operation " +
+                                      std::to_string(operations) + ")");
+    }
     platform::PathKind Kind(const std::string& path) override {
         return platform::RealFiles().Kind(path);
     }
-    std::unique_ptr<platform::ReadableFile> OpenRead(const std::string& path) override;
-    std::unique_ptr<platform::WritableFile> CreateTempBeside(const std::string& targetPath,
-                                                             std::string& tempPath) override;
-    void Rename(const std::string& from, const std::string& to) override;
-    void Remove(const std::string& path) override;
+    std::unique_ptr<platform::ReadableFile> OpenRead(const std::string& path) override {
+        Step("open");
+        return std::make_unique<Readable>(*this, platform::RealFiles().OpenRead(path));
+    }
+    std::unique_ptr<platform::WritableFile> CreateTempBeside(const std::string& target,
+                                                             std::string& temp) override {
+        Step("create");
+        return std::make_unique<Writable>(*this,
+                                          platform::RealFiles().CreateTempBeside(target, temp));
+    }
+    void Rename(const std::string& from, const std::string& to) override {
+        Step("rename");
+        platform::RealFiles().Rename(from, to);
+    }
+    void Remove(const std::string& path) override {
+        Step("remove");
+        platform::RealFiles().Remove(path);
+    }
 
-    // Counts one operation and throws when it is the one to fail.
-    void Step(const char* what);
+private:
+    // An open file of the real file system whose counted operations pass through Step first.
+    template <typename File>
+    struct Faulty : File {
+        Faulty(FaultyFileSystem& owner, std::unique_ptr<File> inner)
+            : owner(owner), inner(std::move(inner)) {}
+        File& Step(const char* what) {
+            owner.Step(what);
+            return *inner;
+        }
+        FaultyFileSystem& owner;
+        std::unique_ptr<File> inner;
+    };
+    struct Readable : Faulty<platform::ReadableFile> {
+        using Faulty::Faulty;
+        std::int64_t Length() override { return Step("length").Length(); }
+        platform::FileStamp Stamp() override { return inner->Stamp(); }
+        void ReadAt(std::int64_t at, char* out, std::size_t count) override {
+            Step("read").ReadAt(at, out, count);
+        }
+        std::size_t ReadSome(std::int64_t at, char* out, std::size_t count) override {
+            return Step("read").ReadSome(at, out, count);
+        }
+    };
+    struct Writable : Faulty<platform::WritableFile> {
+        using Faulty::Faulty;
+        void Write(const std::vector<std::string_view>& parts) override {
+            Step("write").Write(parts);
+        }
+        void Flush() override { Step("flush").Flush(); }
+        void Close() override { Step("close").Close(); }
+    };
 };
 
 // Installs a FaultyFileSystem while it lives.

@@ -1,4 +1,4 @@
-// Which entries the text interpreter takes, and the private folder its preview file goes into.
+// The private folder the text interpreter's preview file goes into.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,14 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(IsTextFile, DecidesByTheLastThreeCharactersOnly) {
-    for (const char* name : {"data\\INI\\game.INI", "readme.Txt", "page.HTM", "page.xhtml",
-                             "main.wnd", "notes_txt", "ini"})
-        EXPECT_TRUE(VTR_TXTHTML::IsTextFile(name)) << name;
-    for (const char* name : {"page.ht", "lang\\game.csf", "txt.bak", "tx", ""})
-        EXPECT_FALSE(VTR_TXTHTML::IsTextFile(name)) << name;
-}
 
 class PrivateFolder : public testing::Test {
 protected:
@@ -39,7 +31,10 @@ void MakeFolder(const std::string& path, mode_t mode, uid_t owner) {
         mkdir(path.c_str(), mode) | chmod(path.c_str(), mode) | chown(path.c_str(), owner, -1), 0);
 }
 
+// The preview goes into a folder of the runtime folder that only this user can use; anything
+// else found there is refused, and an unusable runtime folder gives way to the temporary one.
 TEST_F(PrivateFolder, PreviewIsNotWrittenIntoAFolderSomeoneElseCouldHavePlanted) {
+    EXPECT_EQ(platform::PrivateTempFolder(), folder);
     const std::string elsewhere = runtime.File("elsewhere");
     fs::create_directory(elsewhere);
     // Each row: the reason the refusal gives, and how the folder was planted.
@@ -65,14 +60,10 @@ TEST_F(PrivateFolder, PreviewIsNotWrittenIntoAFolderSomeoneElseCouldHavePlanted)
         EXPECT_FALSE(fs::exists(VTR_TXTHTML::TempHtmlPath()));
         fs::remove(folder);
     }
-}
-
-TEST_F(PrivateFolder, FallsBackToTheTemporaryFolderWhenTheRuntimeFolderIsUnusable) {
-    EXPECT_EQ(platform::PrivateTempFolder(), folder);
-    testsupport::WriteBytes(runtime.File("file"), "x");
+    const std::string fallback = fs::temp_directory_path().string() + "/vantor-" + uid;
     const std::string theirs = runtime.File("theirs");
     MakeFolder(theirs, 0700, geteuid() == 0 ? 65534 : geteuid());
-    const std::string fallback = fs::temp_directory_path().string() + "/vantor-" + uid;
+    testsupport::WriteBytes(runtime.File("file"), "x");
     for (const std::string& setting :
          {std::string(), std::string("."), runtime.File("missing"), runtime.File("file"), theirs}) {
         if (setting == theirs && geteuid() != 0) continue;  // only root can give a folder away

@@ -1,0 +1,255 @@
+// The main window: start-up, About and Exit, the folder tree, the file information panel and the
+// pop-up menu; Load, Save, Extract, Replace and "Edit file" as the user runs them, their
+// failures, the busy guard and the switching of interpreters.
+#include <functional>
+
+#include "stringtable/VTR_CSF.h"
+#include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/support/CsfBuilder.h"
+#include "textinterp/VTR_TXTHTML.h"
+
+namespace mainwindowtest {
+namespace {
+
+using namespace testsupport;
+using Window = MainWindowTest;
+using Commands = MainWindowTest;
+
+TEST_F(Window, StartsWithItsCaptionOneLogLineTickedCompanionsAndOnlySomeControlsEnabled) {
+    EXPECT_EQ(window->windowTitle(), "Vantor 0.4 Beta");
+    EXPECT_EQ(Log(), "BIG file format interpreter: Initialisation completed.\r\n\r\n");
+    EXPECT_EQ(window->txt_EventLog->toPlainText(),
+              "BIG file format interpreter: Initialisation completed.\n\n");
+    EXPECT_TRUE(window->txt_EventLog->isReadOnly());
+    const QStringList lines{"BIG file format interpreter v0.2b",
+                            "CSF file format interpreter v0.1b", "ASCII/HTML parser v0.1b"};
+    ASSERT_EQ(window->lst_Companions->count(), lines.size());
+    // Each line but the first switches its interpreter off and on again, with a log line.
+    for (int i = 0; i < lines.size(); ++i) {
+        QListWidgetItem* item = window->lst_Companions->item(i);
+        const auto on = [&] {
+            return std::pair(item->checkState() == Qt::Checked, window->Companions[i].Active);
+        };
+        EXPECT_TRUE(item->text() == lines[i] && on() == std::pair(true, true)) << i;
+        const QString before = Log(), source = lines[i].section(" v", 0, 0);
+        item->setCheckState(Qt::Unchecked);
+        EXPECT_TRUE(on() == std::pair(i == 0, i == 0)) << i;
+        item->setCheckState(Qt::Checked);
+        EXPECT_TRUE(on() == std::pair(true, true)) << i;
+        EXPECT_EQ(Log(), before + (i == 0 ? ""
+                                          : LogLine("Interpreter deactivated.", source) +
+                                                LogLine("Interpreter activated.", source)));
+    }
+    const QStringList enabled{"but_Load", "but_About", "but_Exit"};
+    for (const char* name : {"Command1", "but_Load", "but_Save", "but_Replace", "but_Extract",
+                             "but_Addfile", "But_Delfile", "but_About", "but_Exit"})
+        EXPECT_EQ(Find(name)->isEnabled(), enabled.contains(name)) << name;
+    EXPECT_TRUE(window->cb_Loadwhole->isEnabled() && !window->cb_Loadwhole->isChecked());
+    EXPECT_TRUE(window->rmb_Editfile->isEnabled() && !window->rmb_Deletefile->isEnabled());
+
+    Click("but_About");
+    EXPECT_EQ(messages.at(0).title, "About");
+    EXPECT_EQ(messages.at(0).text,
+              "Vantor 0.4 Beta\r\n\r\nCopyright " VANTOR_YEAR " " VANTOR_OWNER
+              "\r\nWritten by " VANTOR_AUTHOR
+              "\r\n\r\nEmail comments, bugs and suggestions to: \r\n" VANTOR_CONTACT);
+    Click("but_Exit");
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(Window, TreeHasFoldersWithinTheirParentAndFilesInFirstMetOrder) {
+    // Entry names and the tree: first-met order, data/Data, backslash oddities, an empty name
+    // ending the table, and segments joining only a folder of the same text under the same
+    // parent (never another X, never a file node).
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"z\\1", "a\\2", "z\\0"}, "[z]\n  1#0\n  0#2\n[a]\n  2#1\n"},
+        {{"data\\x", "Data\\y"}, "[data]\n  x#0\n[Data]\n  y#1\n"},
+        {{"\\a", "b\\\\c", "d\\"}, "[]\n  a#0\n[b]\n  []\n    c#1\n[d]\n  #2\n"},
+        {{"a.txt", "", "b.txt"}, "a.txt#0\n"},
+        {{"A\\X\\f1", "B\\X\\f2"}, "[A]\n  [X]\n    f1#0\n[B]\n  [X]\n    f2#1\n"},
+        {{"x\\readme", "readme\\y"}, "[x]\n  readme#0\n[readme]\n  y#1\n"},
+        {{"a\\a\\f", "a\\g"}, "[a]\n  [a]\n    f#0\n  g#1\n"}};
+    for (const auto& [names, expected] : rows) {
+        NamedData entries;
+        for (const std::string& name : names) entries.emplace_back(name, "");
+        Load(WriteBig(entries));
+        EXPECT_EQ(Render(tree), expected);
+    }
+}
+
+TEST_F(Window, FolderImagesFollowTheFolderClicksShowTheFileInformationRightClicksTheMenu) {
+    new QTreeWidgetItem(tree, QStringList{"stray"});
+    EXPECT_FALSE(RightClick("stray"));  // no archive loaded yet
+    EXPECT_EQ(tree->currentItem(), nullptr);
+    Load(WriteBig());
+    const auto shows = [&](const char* node, int image) {
+        return Node(node)->icon(0).cacheKey() == window->il_BIGFileIcons.Icon(image).cacheKey();
+    };
+    EXPECT_TRUE(shows("Data", ImageList::FolderClosed) && shows("f1", ImageList::Document));
+    tree->expandItem(Node("Data"));
+    EXPECT_TRUE(shows("Data", ImageList::FolderOpen));
+    const QLocale english(QLocale::English), before;
+    const std::tuple<QLocale, const char*, QString> rows[] = {
+        {english, "game.ini", "Name:\tgame.ini|Size:\t12,345 bytes"},
+        {QLocale(QLocale::German), "game.ini", "Name:\tgame.ini|Size:\t12.345 bytes"},
+        {english, "Data", ""}};
+    for (const auto& [locale, node, expected] : rows) {
+        QLocale::setDefault(locale);
+        window->lst_Info->addItem("stale");
+        ClickNode(node);
+        QStringList shown;
+        for (auto* line : window->lst_Info->findItems("*", Qt::MatchWildcard))
+            shown << line->text();
+        EXPECT_EQ(shown.join('|'), expected) << node;
+        EXPECT_FALSE(window->tm_rmbMenu->isVisible());  // the left button never opens the menu
+    }
+    QLocale::setDefault(before);
+    EXPECT_TRUE(RightClick("c.txt"));
+    EXPECT_EQ(tree->currentItem(), Node("c.txt"));
+    EXPECT_FALSE(RightClick("B"));  // a folder: selected, no menu
+    EXPECT_EQ(tree->currentItem(), Node("B"));
+    EXPECT_FALSE(RightClick("nowhere"));  // empty space
+}
+
+TEST_F(Commands, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailCleanly) {
+    window->but_Extract_Click();  // no archive yet
+    window->but_Replace_Click();
+    const std::string path = WriteBig();
+    Load(path);
+    EXPECT_FALSE(VTR_CORE::Archive().Entries[1].Loaded);
+    for (const char* node : {"", "Data", "c.txt"}) {  // no node, a folder, a file
+        Select(node);
+        for (const char* button : {"but_Extract", "but_Replace", "but_Save", "but_Load"}) {
+            dialogs->fileAnswers.push_back(std::nullopt);
+            Click(button);
+        }
+    }
+    EXPECT_EQ(dialogs->fileDialogs.size(), 1u + 2 + 2 + 4);
+    EXPECT_EQ(dialogs->fileDialogs.back().initialName, Text(path));
+    dialogs->fileAnswers.clear();  // those of the dialogs that did not open
+    Load(path, true);
+    EXPECT_EQ(VTR_CORE::Archive().Entries[1].Data, "hello");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Log(), LogLine("Initialisation completed."));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"a.big"});
+
+    // Replace, save over the loaded file, extract and reload: the contents and the replaced mark.
+    const std::string source = dir.File("new.txt");
+    WriteBytes(source, "new contents");
+    ClickWithFile("but_Replace", source, "c.txt");
+    EXPECT_EQ(messages.back().text, "File replaced.");
+    EXPECT_EQ(Log(), LogLine("Initialisation completed.") +
+                         LogLine("File c.txt contents replaced with " + Text(source) + "."));
+    ClickWithFile("but_Save", path);
+    EXPECT_EQ(messages.back().text, "File saved.");
+    EXPECT_EQ(VTR_MAIN::NodeImage(Node("c.txt")), ImageList::ReplacedDocument);
+    ClickWithFile("but_Extract", dir.File("out.ini"), "game.ini");
+    EXPECT_EQ(messages.back().text, "File extracted.");
+    EXPECT_EQ(dialogs->fileDialogs.back().initialName, "game.ini");
+    Load(path, true);
+    EXPECT_EQ(VTR_MAIN::NodeImage(Node("c.txt")), ImageList::Document);
+    EXPECT_EQ(VTR_CORE::Archive().Entries[1].Data, "new contents");
+
+    // Failures: button, file answer, message, log line where it differs.
+    WriteBytes(dir.File("cut.big"), MakeBig(kEntries).substr(0, 30));
+    WriteBytes(dir.File("other.big"), "BIGx");
+    const std::string missing = dir.File("missing.txt");
+    const QString replace =
+        "Unable to replace file. Reason - Entry 1 \"Data\\INI\\game.ini\" "
+        "cannot be replaced: ";
+    const std::tuple<const char*, std::string, QString, QString> rows[] = {
+        {"but_Load", dir.File("other.big"),
+         "The selected file was not a valid BIG archive. Please check the filename.",
+         "Unable to open BIG file. Reason - File not in BIG format."},
+        {"but_Load", dir.File("cut.big"),
+         "Unable to open BIG file. Reason - Entry 1 at offset 16: the name is cut off by the end "
+         "of the file (30 bytes).",
+         ""},
+        {"but_Replace", missing, replace + "there is no file \"" + Text(missing) + "\".", ""},
+        {"but_Replace", dir.path(),
+         replace + "\"" + Text(dir.path()) + "\" is a folder, not a file.", ""}};
+    for (const auto& [button, answer, message, logged] : rows) {
+        const Marks before = Mark();
+        ClickWithFile(button, answer, "game.ini");
+        ExpectFailedCleanly(before, message, logged);
+        EXPECT_FALSE(VTR_CORE::Archive().Entries[0].Modified);
+    }
+    // An empty archive loads, and its progress bar is empty rather than busy.
+    Load(WriteBig({}));
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_GT(VTR_PROGRESS().BIGProgress->maximum(), 0);
+}
+
+TEST_F(Commands, WhileALoadRunsOtherCommandsAreRefusedAndClosingWaits) {
+    const std::string path = WriteBig();
+    Load(path);
+    Select("c.txt");
+    std::function<void()> atFirstYield = [&] {
+        for (const char* name :
+             {"but_Load", "but_Save", "but_Extract", "but_Replace", "but_About"}) {
+            dialogs->fileAnswers.push_back(std::nullopt);
+            Click(name);
+        }
+        window->lst_Companions->item(1)->setCheckState(Qt::Unchecked);
+        EXPECT_FALSE(RightClick("c.txt"));
+        window->close();
+        EXPECT_TRUE(window->isVisible());
+    };
+    VTR_CORE::SetYieldHook([&] { std::exchange(atFirstYield, [] {})(); });
+    Load(path);
+    EXPECT_EQ(dialogs->fileDialogs.size(), 2u);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(window->lst_Companions->item(1)->checkState() == Qt::Checked &&
+                window->Companions[1].Active);
+    EXPECT_EQ(Log(), LogLine("Initialisation completed."));
+    // The close waited for the load and then ran the exit.
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(VTR_CORE::Archive().Entries[0].Name.empty());
+}
+
+TEST_F(Commands, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains) {
+    const std::string csf = csftest::File({csftest::Label("A", u"A")});
+    // Entry name, contents, CSF and text interpreters on, the window that opens ("": a message).
+    const std::tuple<std::string, std::string, bool, bool, std::string> rows[] = {
+        {"a.txt", csf, true, true, "VTR_CSFWND"}, {"a.txt", csf, false, true, "VTR_TEXT"},
+        {"a.csf", csf, false, true, ""},          {"MAIN.WND", "W\r\n", true, true, "VTR_TEXT"},
+        {"readme.txt", "text", true, false, ""},  {"logo.tga", "\x02", true, true, ""},
+        {"empty.dat", "", true, true, ""},        {"short.bin", " FS", true, true, ""},
+        {"page.ht", "p", true, true, ""},         {"notes_htm", "n", true, true, "VTR_TEXT"},
+        {"empty.ini", "", true, true, "VTR_TEXT"}};
+    for (const auto& [name, data, csfOn, textOn, opens] : rows) {
+        SCOPED_TRACE(name + (csfOn ? "" : ", CSF off") + (textOn ? "" : ", text off"));
+        messages.clear();
+        window->Companions[1].Active = csfOn;
+        window->Companions[2].Active = textOn;
+        Load(WriteBig({{"first.bin", "1"}, {name, data}}));
+        ASSERT_TRUE(RightClick(Text(name)));
+        window->rmb_Editfile->trigger();
+        QWidget* editor = window->OpenEditor();
+        if (opens.empty()) {
+            EXPECT_TRUE(editor == nullptr && window->isEnabled() && messages.size() == 1);
+            EXPECT_EQ(messages.at(0).text,
+                      "Either this file doesn't currently have interpreter support, or the "
+                      "interpreter has been deactivated.\r\n\r\n If you'd like support for this "
+                      "format, please email the author at " VANTOR_CONTACT ".");
+            continue;
+        }
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->metaObject()->className(), opens);
+        EXPECT_TRUE(editor->isVisible() && !window->isEnabled() && messages.empty());
+        EXPECT_TRUE(opens == "VTR_CSFWND"
+                        ? VTR_CSF::CsfFileEntry() == 1 && VTR_CSF::StringTable()[0].Label == "A"
+                        : VTR_TXTHTML::TextFileEntry() == 1 && VTR_TXTHTML::TextFileData() == data);
+        editor->close();
+        QTRY_VERIFY(window->OpenEditor() == nullptr && window->isEnabled());
+    }
+    // Closing the main window closes an open editor too.
+    window->rmb_Editfile_Click();
+    ASSERT_NE(window->OpenEditor(), nullptr);
+    window->close();
+    QTRY_VERIFY(window->OpenEditor() == nullptr);
+    EXPECT_FALSE(window->isVisible() || !VTR_CORE::Archive().Entries[0].Name.empty());
+}
+
+}  // namespace
+}  // namespace mainwindowtest
