@@ -5,6 +5,7 @@
 
 #include <tuple>
 
+#include "archive/GEN_COVERT.h"
 #include "archive/VTR_CORE.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/TestFiles.h"
@@ -21,6 +22,26 @@ std::string LoadError(const std::string& path, bool whole) {
         return error.what();
     }
     return "";
+}
+
+TEST(Codec, FourBytesInEitherOrderWithinZeroTo2147483647) {
+    using GEN_COVERT::BytesToLong, GEN_COVERT::LongToBytes;
+    const std::pair<std::int32_t, std::string> bigEndian[] = {
+        {305419896, "\x12\x34\x56\x78"}, {0, std::string(4, '\0')},
+        {255, std::string(3, '\0') + "\xFF"}, {2147483647, "\x7F\xFF\xFF\xFF"}};
+    for (const auto& [value, bytes] : bigEndian) {
+        const std::string reversed(bytes.rbegin(), bytes.rend());
+        EXPECT_EQ(LongToBytes(value, true), bytes);
+        EXPECT_EQ(LongToBytes(value, false), reversed);
+        EXPECT_EQ(BytesToLong(bytes + "junk", false), value);
+        EXPECT_EQ(BytesToLong(reversed, true), value);
+    }
+    EXPECT_EQ(BytesToLong("\x12\x34\x56\x78", true), 2018915346);
+    EXPECT_EQ(BytesToLong(std::string("\xFF\0\0\0", 4), true), 255);
+    EXPECT_THROW(BytesToLong(std::string("\x80\0\0\0", 4), false), std::overflow_error);
+    EXPECT_THROW(BytesToLong(std::string("\0\0\0\x80", 4), true), std::overflow_error);
+    EXPECT_THROW(BytesToLong("abc", true), std::invalid_argument);
+    EXPECT_THROW(LongToBytes(-1, true), std::invalid_argument);
 }
 
 VTR_CORE::ArchiveEntry& Entry(int index) { return VTR_CORE::Archive().Entries[index]; }

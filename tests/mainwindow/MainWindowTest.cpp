@@ -136,8 +136,10 @@ TEST_F(Commands, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailCleanly
     // Replace, save over the loaded file, extract and reload: the contents and the replaced mark.
     const std::string source = dir.File("new.txt");
     WriteBytes(source, "new contents");
+    window->tv_BIGDirectory_NodeClick(Node("c.txt"));
     ClickWithFile("but_Replace", source, "c.txt");
     EXPECT_EQ(messages.back().text, "File replaced.");
+    EXPECT_EQ(window->lst_Info->item(1)->text(), "Size:\t12 bytes");  // the new size
     EXPECT_EQ(Log(), LogLine("Initialisation completed.") +
                          LogLine("File c.txt contents replaced with " + Text(source) + "."));
     ClickWithFile("but_Save", path);

@@ -27,7 +27,8 @@ TEST(Csf, ThreeLabelsAreWrittenByteForByte) {
         File({Label("A:One", u"1"), Label("A:Two", u"two\nlines"), Label("Gone"),
               Label("A:Three", u""), Label("End"), Label("Beyond")}));
     auto& table = VTR_CSF::StringTable();
-    table[2] = {.Label = VTR_CSF::kDeletedLabel};
+    table[2] = VTR_CSF::LabelRecord{};
+    table[2].Label = VTR_CSF::kDeletedLabel;
     table[4].Label.clear();  // the end mark
     const std::string expected = std::string(" FSC\3\0\0\0\3\0\0\0\2\0\0\0\0\0\0\0\0\0\0\0", 24) +
                                  std::string(" LBL\1\0\0\0\5\0\0\0A:One RTS\1\0\0\0\xCE\xFF", 27) +
@@ -63,7 +64,9 @@ TEST(Csf, ReadsEveryLabelAndWritesWellFormedFilesBack) {
     for (const auto& [name, file, labels, wellFormed] : rows) {
         SCOPED_TRACE(name);
         VTR_CSF::ReadStringTable(file);
-        if (!labels.empty()) EXPECT_EQ(Labels(), labels);
+        if (!labels.empty()) {
+            EXPECT_EQ(Labels(), labels);
+        }
         if (!wellFormed) continue;  // what a writer makes of it is for the fuzz target
         EXPECT_EQ(VTR_CSF::WriteStringTable(), file);
         // Magic, version and counts are not trusted; the language and unused fields are kept.

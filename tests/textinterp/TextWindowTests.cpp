@@ -88,4 +88,20 @@ TEST_F(TextWindow, PreviewHoldsTheTextPrivatelyUntilCloseAndRefusesWhatTheCodePa
     EXPECT_FALSE(fs::exists(preview));
 }
 
+TEST_F(TextWindow, ChangeFontTakesFaceAndSizeAndAlwaysDropsBold) {
+    Open("x");
+    ASSERT_TRUE(editor->font().bold());
+    QFont chosen("DejaVu Serif", 15);
+    chosen.setBold(true);
+    dialogs->fontAnswers = {std::nullopt, chosen};  // cancelled first, then a bold font
+    Click("but_Font");
+    EXPECT_FALSE(editor->font().bold());
+    const QFont before = editor->font();
+    Click("but_Font");
+    EXPECT_EQ(dialogs->fontInitials.back().pointSize(), before.pointSize());  // it offers the current
+    EXPECT_EQ(std::pair(editor->font().family(), editor->font().pointSize()),
+              std::pair(QString("DejaVu Serif"), 15));
+    EXPECT_FALSE(editor->font().bold());
+}
+
 }  // namespace

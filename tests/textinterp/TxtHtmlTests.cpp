@@ -26,6 +26,14 @@ protected:
     const std::string folder = runtime.File("vantor-" + uid);
 };
 
+TEST(IsTextFile, LooksOnlyAtTheLastThreeCharactersIgnoringCase) {
+    for (const char* name : {"Data\\game.INI", "a.Txt", "b.HTM", "c.html", "d\\menu.wnd", "e_txt",
+                             "ini", "f.xhtml"})
+        EXPECT_TRUE(VTR_TXTHTML::IsTextFile(name)) << name;
+    for (const char* name : {"a.ht", "b.csf", "c.big", "tx", "", "d.txt.bak", "e.in"})
+        EXPECT_FALSE(VTR_TXTHTML::IsTextFile(name)) << name;
+}
+
 void MakeFolder(const std::string& path, mode_t mode, uid_t owner) {
     ASSERT_EQ(
         mkdir(path.c_str(), mode) | chmod(path.c_str(), mode) | chown(path.c_str(), owner, -1), 0);
