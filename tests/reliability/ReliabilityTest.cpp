@@ -14,6 +14,7 @@
 #include <iostream>
 
 #include "stringtable/VTR_CSFWND.h"
+#include "textinterp/VTR_TEXT.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CsfBuilder.h"
 #include "tests/support/FaultyFileSystem.h"
@@ -186,11 +187,17 @@ TEST(LongRun, LoadReplaceEditSaveRepeatedlyKeepsDataAndMemoryFlat) {
         csf->but_SaveText_Click();
         csf->but_Save_Click();
         csf->but_Close_Click();
+        auto* text = qobject_cast<VTR_TEXT*>(s.Edit("game.ini"));
+        ASSERT_NE(text, nullptr);
+        text->txt_TextWindow->setPlainText(QString::fromStdString("[Game]\nRun=" + number + "\n"));
+        text->but_Save_Click();
+        text->but_Close_Click();
         EXPECT_EQ(mainwindowtest::Render(s.tree),
-                  "[Data]\n  [INI]\n    game.ini#0\n  [lang]\n    game.csf#1*\n  readme.txt#2*\n"
+                  "[Data]\n  [INI]\n    game.ini#0*\n  [lang]\n    game.csf#1*\n  readme.txt#2*\n"
                   "  empty.dat#3\n[Art]\n  logo.tga#4\n");
         s.ClickWithFile("but_Save", s.archive);
         NamedData expected = SampleEntries("Title " + number, "Replacement " + number);
+        expected[kGameIni].second = "[Game]\r\nRun=" + number + "\r\n";  // the entry's CR LF
         ASSERT_EQ(ReadBytes(s.archive), MakeBig(expected));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed windows
         s.dialogs.dialogs = {};  // what the user saw so far
