@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/VTR_CORE.h"
+#include "examples/PackArchive.h"
 #include "platform/FileSystem.h"
 #include "stringtable/VTR_CSF.h"
 
@@ -57,19 +58,7 @@ NamedData LooseFiles(const std::filesystem::path& root) {
 
 void WriteBig(NamedData entries, const std::string& path) {
     std::sort(entries.begin(), entries.end());
-    if (entries.size() > static_cast<std::size_t>(VTR_CORE::MaxEntries))
-        throw std::runtime_error("too many files for one archive");
-    VTR_CORE::BlankEntries();
-    auto& archive = VTR_CORE::Archive();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        auto& entry = archive.Entries[i];
-        entry.Name = entries[i].first;
-        entry.Data = entries[i].second;
-        entry.Size = static_cast<std::int32_t>(entry.Data.size());
-        entry.Loaded = true;
-    }
-    archive.EntryCount = static_cast<std::int32_t>(entries.size());
-    VTR_CORE::WriteArchive(path);
+    examples::PackArchive(entries, path);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archive/VTR_CORE.h"
+#include "examples/PackArchive.h"
 #include "stringtable/VTR_CSF.h"
 
 namespace {
@@ -49,17 +50,7 @@ std::string TableBytes(const std::vector<Label>& labels) {
 }
 
 std::string ArchiveBytes(const NamedData& entries, const std::filesystem::path& scratch) {
-    VTR_CORE::BlankEntries();
-    auto& archive = VTR_CORE::Archive();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        auto& entry = archive.Entries[i];
-        entry.Name = entries[i].first;
-        entry.Data = entries[i].second;
-        entry.Size = static_cast<std::int32_t>(entry.Data.size());
-        entry.Loaded = true;
-    }
-    archive.EntryCount = static_cast<std::int32_t>(entries.size());
-    VTR_CORE::WriteArchive(scratch.string());
+    examples::PackArchive(entries, scratch.string());
     std::ifstream in(scratch, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
