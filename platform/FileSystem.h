@@ -19,6 +19,12 @@ public:
 
 enum class PathKind { Missing, RegularFile, Directory, Other };
 
+// One item of a folder listing: its name (UTF-8) and what it is; links are followed.
+struct FolderItem {
+    std::string name;
+    PathKind kind = PathKind::Other;
+};
+
 // What identifies one version of a file: replacing or rewriting it changes at least one field.
 struct FileStamp {
     std::uint64_t device = 0;
@@ -61,9 +67,16 @@ public:
     // `tempPath` receives its name.
     virtual std::unique_ptr<WritableFile> CreateTempBeside(const std::string& targetPath,
                                                            std::string& tempPath) = 0;
-    // Replaces `to` with `from` in one step.
-    virtual void Rename(const std::string& from, const std::string& to) = 0;
+    // Replaces `to` with `from` in one step. With `durable`, the new name is on the disk when
+    // this returns (the folder is synced, or the move is written through).
+    virtual void Rename(const std::string& from, const std::string& to, bool durable) = 0;
     virtual void Remove(const std::string& path) = 0;
+    // The file that writing to `path` must replace: a symbolic link's final target, else `path`.
+    virtual std::string WriteTarget(const std::string& path) = 0;
+    // Creates one folder; an existing folder is fine.
+    virtual void CreateFolder(const std::string& path) = 0;
+    // The items of a folder, without "." and "..", in no particular order.
+    virtual std::vector<FolderItem> ListFolder(const std::string& path) = 0;
 };
 
 // The file system in use: the real one unless a test installed another.
@@ -85,7 +98,32 @@ std::string ReadBytesAt(const std::string& path, std::int64_t position, std::siz
 std::string ReadWholeFile(const std::string& path);
 void DeleteFile(const std::string& path);
 // Writes `parts` to a temporary file beside `path`, flushes it and renames it over `path`.
-// On any failure the temporary file is removed and `path` is left as it was.
+// On any failure the temporary file is removed and `path` is left as it was. A symbolic link at
+// `path` stays: the file it points to is replaced.
 void WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& parts);
+
+// A file written in pieces that appears at its path only when committed: until then the bytes
+// go to a temporary file beside it, which is removed if the writer is destroyed uncommitted.
+class AtomicFile {
+public:
+    explicit AtomicFile(const std::string& path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void Write(const std::vector<std::string_view>& parts);
+    // Renames the temporary file over the target. With `durable` the bytes and the new name are
+    // flushed to the disk first; without it the file is still complete or absent after a crash
+    // of the program, but not necessarily after a power loss.
+    void Commit(bool durable = true);
+    const std::string& Target() const { return target_; }
+
+private:
+    void Discard() noexcept;
+    std::string target_;
+    std::string tempPath_;
+    std::unique_ptr<WritableFile> file_;
+    bool committed_ = false;
+};
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 // A file system double that forwards to the real one and fails the n-th operation (counting
-// every open, length, read, write, flush, close, create, rename and remove from 1).
+// every open, length, read, write, flush, close, create, rename, remove, mkdir and list from 1).
 #pragma once
 
 #include <string>
@@ -33,13 +33,24 @@ public:
         return std::make_unique<Writable>(*this,
                                           platform::RealFiles().CreateTempBeside(target, temp));
     }
-    void Rename(const std::string& from, const std::string& to) override {
+    void Rename(const std::string& from, const std::string& to, bool durable) override {
         Step("rename");
-        platform::RealFiles().Rename(from, to);
+        platform::RealFiles().Rename(from, to, durable);
     }
     void Remove(const std::string& path) override {
         Step("remove");
         platform::RealFiles().Remove(path);
+    }
+    std::string WriteTarget(const std::string& path) override {
+        return platform::RealFiles().WriteTarget(path);
+    }
+    void CreateFolder(const std::string& path) override {
+        Step("mkdir");
+        platform::RealFiles().CreateFolder(path);
+    }
+    std::vector<platform::FolderItem> ListFolder(const std::string& path) override {
+        Step("list");
+        return platform::RealFiles().ListFolder(path);
     }
 
 private:
