@@ -1,31 +1,21 @@
-// The BIG archive engine: the in-memory archive directory and the operations that read it from
-// a BIG file, move entry data between the archive, memory and loose files, and write it back.
-// Failures throw std::runtime_error (or platform::FileError) whose message says what failed and where.
+// The windows' archive: one BigArchive for the run, with the progress counters the progress
+// window shows and the path of the archive last loaded, and the operations the windows call.
+// These keep the windows' rules: only "BIGF" archives load, with at most MaxEntries entries.
+// Failures throw (see VTR_STR.h for the kinds); the message says what failed and where.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "archive/BigArchive.h"
 #include "archive/VTR_STR.h"
 
 namespace VTR_CORE {
 
 constexpr int MaxEntries = 4096;
-constexpr int MaxNameLength = 255;
 
-struct ArchiveEntry {
-    std::string Name;
-    std::string Data;
-    bool Modified = false;
-    bool Loaded = false;
-    std::int32_t Position = 0;  // 1-based position of the first data byte in the archive file
-    std::int32_t Size = 0;
-};
-
-struct ArchiveDirectory {
-    std::array<ArchiveEntry, MaxEntries> Entries;
+struct ArchiveDirectory : BigArchive {
     std::int32_t EntryCount = 0;
     std::int32_t LastIndex = 0;
     std::string ArchivePath;
@@ -34,11 +24,11 @@ struct ArchiveDirectory {
 // The archive directory of this run.
 ArchiveDirectory& Archive();
 
-// Blanks all slots (exit, and tests).
+// Blanks the table (exit, and tests).
 void BlankEntries();
 
-// Called once per entry during the directory walk and the write; the window layer pumps events.
-// An empty function (the default) does nothing.
+// Called once per entry during the directory walk, and once per entry and per piece written
+// during a save; the window layer pumps events. An empty function (the default) does nothing.
 void SetYieldHook(std::function<void()> hook);
 
 bool IsBigArchive(const std::string& path);

@@ -2,9 +2,26 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
+#include "platform/FileSystem.h"
+
 namespace VTR_STR {
+
+// Failures by kind, so that a tool can tell them apart. Each message says what failed and where.
+// A file that cannot be opened, read or written:
+using FileAccessError = platform::FileError;
+// Bytes that break their format (a truncated directory, a name without its zero byte):
+class MalformedData : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// Something the format or the program cannot hold (a count, a length, a file size):
+class LimitExceeded : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // The record with which an interpreter registers with the main window.
 struct InterpreterInfo {

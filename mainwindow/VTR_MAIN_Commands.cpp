@@ -58,15 +58,25 @@ void VTR_MAIN::but_Load_Click() {
     const std::optional<QString> answer =
         platform::Ui().OpenFileName(this, CD1.Filter, CD1.FileName);
     if (!Chosen(answer)) return;
-    CD1.FileName = *answer;
+    LoadFile(*answer);
+}
+
+void VTR_MAIN::LoadFile(const QString& path) {
+    if (busy_) return;
+    CD1.FileName = path;
+    bool loaded = false;
     {
         BusyScope busy(*this);
-        LoadArchive(FilePath(*answer));
+        loaded = LoadArchive(FilePath(path));
     }
+    // The dialog, which Save shares, goes back to the archive that is loaded: a refused file's
+    // name must never be offered for saving the archive over it.
+    if (!loaded) CD1.FileName = QFile::decodeName(QByteArray::fromStdString(
+                     VTR_CORE::Archive().ArchivePath));
     FinishCommand();
 }
 
-void VTR_MAIN::LoadArchive(const std::string& path) {
+bool VTR_MAIN::LoadArchive(const std::string& path) {
     auto& directory = VTR_CORE::Archive();
     const std::int32_t previousCount = directory.EntryCount;
     const std::int32_t previousIndex = directory.LastIndex;
@@ -77,7 +87,7 @@ void VTR_MAIN::LoadArchive(const std::string& path) {
                 "The selected file was not a valid BIG archive. Please check the filename.");
             LogEvent("Unable to open BIG file. Reason - File not in BIG format.",
                      QString::fromStdString(Companions[0].Name));
-            return;
+            return false;
         }
         VTR_CORE::ReadEntryCount(path);
         ShowProgress();
@@ -90,11 +100,12 @@ void VTR_MAIN::LoadArchive(const std::string& path) {
         directory.EntryCount = previousCount;
         directory.LastIndex = previousIndex;
         ReportFailure("Unable to open BIG file. Reason - ", error);
-        return;
+        return false;
     }
     tv_BIGDirectory->clear();
     BuildDirectoryTree();
     for (QPushButton* button : {but_Save, but_Replace, but_Extract}) button->setEnabled(true);
+    return true;
 }
 
 void VTR_MAIN::but_Save_Click() {
@@ -164,7 +175,7 @@ void VTR_MAIN::but_Replace_Click() {
 }
 
 void VTR_MAIN::OnlineReplace(const std::int16_t& FileEntry, const std::string& FileData) {
-    if (FileEntry < 0 || FileEntry >= VTR_CORE::MaxEntries) return;
+    if (FileEntry < 0 || std::size_t(FileEntry) >= VTR_CORE::Archive().Entries.size()) return;
     auto& entry = VTR_CORE::Archive().Entries[FileEntry];
     entry.Data = FileData;
     entry.Modified = true;

@@ -64,7 +64,7 @@ void VTR_MAIN::rmb_Editfile_Click() {
     QTreeWidgetItem* node = SelectedFileNode();
     if (!node) return;
     const int entryIndex = NodeTag(node).toInt();
-    if (entryIndex < 0 || entryIndex >= VTR_CORE::MaxEntries) return;
+    if (entryIndex < 0 || std::size_t(entryIndex) >= VTR_CORE::Archive().Entries.size()) return;
     auto& entry = VTR_CORE::Archive().Entries[entryIndex];
     try {
         if (entry.Data.empty()) VTR_CORE::GetEntryData(entryIndex, std::string(), false);

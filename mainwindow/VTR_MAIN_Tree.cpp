@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "archive/VTR_CORE.h"
-#include "mainwindow/DirectoryTree.h"
+#include "archive/DirectoryTree.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "platform/CodePage.h"
 
@@ -47,10 +47,8 @@ void VTR_MAIN::BuildDirectoryTree() {
     infoEntry_ = -1;  // lines shown from the previous archive stay as they were
     std::vector<std::string> names;
     const auto& entries = VTR_CORE::Archive().Entries;
-    for (const auto& entry : entries) {
-        if (entry.Name.empty()) break;
-        names.push_back(entry.Name);
-    }
+    names.reserve(entries.size());
+    for (const auto& entry : entries) names.push_back(entry.Name);
     const std::vector<DirectoryTree::TreeNode> nodes = DirectoryTree::BuildTreeNodes(names);
     std::vector<QTreeWidgetItem*> items;
     items.reserve(nodes.size());
@@ -71,7 +69,7 @@ void VTR_MAIN::BuildDirectoryTree() {
 void VTR_MAIN::ShowFileInfo(std::int16_t index, const QString& name) {
     lst_Info->clear();
     infoEntry_ = index;
-    if (index < 0 || index >= VTR_CORE::MaxEntries) return;
+    if (index < 0 || std::size_t(index) >= VTR_CORE::Archive().Entries.size()) return;
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
     const qlonglong size = VTR_CORE::Archive().Entries[index].Size;

@@ -44,12 +44,12 @@ TEST(Codec, FourBytesInEitherOrderWithinZeroTo2147483647) {
     EXPECT_THROW(LongToBytes(-1, true), std::invalid_argument);
 }
 
-VTR_CORE::ArchiveEntry& Entry(int index) { return VTR_CORE::Archive().Entries[index]; }
+VTR_CORE::ArchiveEntry& Entry(int index) { return VTR_CORE::Archive().Entries.at(index); }
 
-// Names and contents of the entries before the first empty name, fetching data as needed.
+// Names and contents of the entries, fetching data as needed.
 NamedData LoadedTable() {
     NamedData table;
-    for (int i = 0; i < VTR_CORE::MaxEntries && !Entry(i).Name.empty(); ++i) {
+    for (int i = 0; i < int(VTR_CORE::Archive().Entries.size()); ++i) {
         VTR_CORE::GetEntryData(i, "", false);
         table.emplace_back(Entry(i).Name, Entry(i).Data);
     }
@@ -83,7 +83,9 @@ protected:
     ArchiveTest() { Reset(); }
     ~ArchiveTest() override { Reset(); }
     static void Reset() {
-        VTR_CORE::Archive() = {};
+        static_cast<VTR_CORE::BigArchive&>(VTR_CORE::Archive()) = VTR_CORE::BigArchive();
+        VTR_CORE::Archive().EntryCount = VTR_CORE::Archive().LastIndex = 0;
+        VTR_CORE::Archive().ArchivePath.clear();
         VTR_CORE::SetYieldHook({});
     }
     // Writes `bytes` to `name` in the test folder and returns its path.
@@ -162,9 +164,10 @@ TEST_F(ArchiveTest, CountsAtTheLimitsLongNamesAndNumbersOutOfRange) {
             EXPECT_EQ(LoadError(Put("bad.big", bytes), whole), message);
 }
 
-TEST_F(ArchiveTest, SmallArchivesAreWrittenByteForByte) {
+TEST_F(ArchiveTest, SmallArchivesAreWrittenByteForByteEmptyNamesIncluded) {
     using namespace std::string_literals;
-    Entry(0) = {"a.txt", "hello", true, true, 0, 5};
+    auto& entries = VTR_CORE::Archive().Entries;
+    entries = {{"a.txt", "hello", true, true, 0, 5}};
     VTR_CORE::WriteArchive(dir.File("one.big"));
     EXPECT_EQ(ReadBytes(dir.File("one.big")),
               "BIGF\x2c\0\0\0\0\0\0\x01\0\0\0\x26\0\0\0\x27\0\0\0\x05"
@@ -173,10 +176,14 @@ TEST_F(ArchiveTest, SmallArchivesAreWrittenByteForByte) {
     VTR_CORE::BlankEntries();
     VTR_CORE::WriteArchive(dir.File("empty.big"));
     EXPECT_EQ(ReadBytes(dir.File("empty.big")), "BIGF\x19\0\0\0\0\0\0\0\0\0\0\x18L225\0\0\0\0\0"s);
-    Entry(0) = {"a", "1", true, true, 0, 1};
-    Entry(2) = {"c", "3", true, true, 0, 1};  // after the empty name that ends the table
+    // An entry with an empty name is an ordinary entry: kept, and hiding nothing after it.
+    const NamedData withEmpty{{"a", "1"}, {"", "2"}, {"c", "3"}};
+    VTR_CORE::ReadDirectory(Put("in.big", MakeBig(withEmpty)), false);
     VTR_CORE::WriteArchive(dir.File("out.big"));
-    EXPECT_EQ(ReadBytes(dir.File("out.big")), MakeBig({{"a", "1"}}));
+    EXPECT_EQ(ReadBytes(dir.File("out.big")), MakeBig(withEmpty));
+    // The windows load only "BIGF", and at most 4096 entries.
+    EXPECT_FALSE(VTR_CORE::IsBigArchive(Put("four.big", MakeBig(withEmpty, 9, "BIG4"))));
+    EXPECT_TRUE(VTR_CORE::IsBigArchive(dir.File("out.big")));
 }
 
 }  // namespace

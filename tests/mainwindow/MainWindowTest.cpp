@@ -59,13 +59,13 @@ TEST_F(Window, StartsWithItsCaptionOneLogLineTickedCompanionsAndOnlySomeControls
 
 TEST_F(Window, TreeHasFoldersWithinTheirParentAndFilesInFirstMetOrder) {
     // Entry names and the tree: first-met order, data/Data, backslash oddities, an empty name
-    // ending the table, and segments joining only a folder of the same text under the same
+    // that hides nothing after it, and segments joining only a folder of the same text under the same
     // parent (never another X, never a file node).
     const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"z\\1", "a\\2", "z\\0"}, "[z]\n  1#0\n  0#2\n[a]\n  2#1\n"},
         {{"data\\x", "Data\\y"}, "[data]\n  x#0\n[Data]\n  y#1\n"},
         {{"\\a", "b\\\\c", "d\\"}, "[]\n  a#0\n[b]\n  []\n    c#1\n[d]\n  #2\n"},
-        {{"a.txt", "", "b.txt"}, "a.txt#0\n"},
+        {{"a.txt", "", "b.txt"}, "a.txt#0\n#1\nb.txt#2\n"},
         {{"A\\X\\f1", "B\\X\\f2"}, "[A]\n  [X]\n    f1#0\n[B]\n  [X]\n    f2#1\n"},
         {{"x\\readme", "readme\\y"}, "[x]\n  readme#0\n[readme]\n  y#1\n"},
         {{"a\\a\\f", "a\\g"}, "[a]\n  [a]\n    f#0\n  g#1\n"}};
@@ -164,8 +164,9 @@ TEST_F(Commands, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailCleanly
          "The selected file was not a valid BIG archive. Please check the filename.",
          "Unable to open BIG file. Reason - File not in BIG format."},
         {"but_Load", dir.File("cut.big"),
-         "Unable to open BIG file. Reason - Entry 1 at offset 16: the name is cut off by the end "
-         "of the file (30 bytes).",
+         QString::fromStdString("Unable to open BIG file. Reason - \"" + dir.File("cut.big") +
+                                "\" lists 5 entries, but its 30 bytes can hold at most 1 "
+                                "directory records."),
          ""},
         {"but_Replace", missing, replace + "there is no file \"" + Text(missing) + "\".", ""},
         {"but_Replace", dir.path(),
@@ -206,7 +207,7 @@ TEST_F(Commands, WhileALoadRunsOtherCommandsAreRefusedAndClosingWaits) {
     EXPECT_EQ(Log(), LogLine("Initialisation completed."));
     // The close waited for the load and then ran the exit.
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(VTR_CORE::Archive().Entries[0].Name.empty());
+    EXPECT_TRUE(VTR_CORE::Archive().Entries.empty());
 }
 
 TEST_F(Commands, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains) {
@@ -250,7 +251,7 @@ TEST_F(Commands, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains) {
     ASSERT_NE(window->OpenEditor(), nullptr);
     window->close();
     QTRY_VERIFY(window->OpenEditor() == nullptr);
-    EXPECT_FALSE(window->isVisible() || !VTR_CORE::Archive().Entries[0].Name.empty());
+    EXPECT_FALSE(window->isVisible() || !VTR_CORE::Archive().Entries.empty());
 }
 
 }  // namespace

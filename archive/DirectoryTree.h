@@ -18,9 +18,9 @@ struct TreeNode {
     NodeKind Kind = NodeKind::Folder;
 };
 
-// Builds the nodes for `names` (entry 0 first). The first empty name ends the table: it and every
-// name after it get no node. A folder segment joins the folder of the same text (exact bytes) under
-// the same parent; otherwise a new folder is made there.
+// Builds the nodes for `names` (entry 0 first): one file node per name, an empty name included.
+// A folder segment joins the folder of the same text (exact bytes) under the same parent;
+// otherwise a new folder is made there.
 std::vector<TreeNode> BuildTreeNodes(std::span<const std::string> names);
 
 }  // namespace DirectoryTree

@@ -1,0 +1,535 @@
+#include "archive/BigArchive.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "archive/GEN_COVERT.h"
+#include "archive/VTR_STR.h"
+
+namespace VTR_CORE {
+
+namespace {
+
+using VTR_STR::LimitExceeded;
+using VTR_STR::MalformedData;
+
+constexpr std::int64_t CountOffset = 8;
+constexpr std::int64_t RecordNumbersLength = 8;
+constexpr std::size_t NameWindow = MaxNameLength + 1;
+constexpr std::size_t ReadBlock = 64 * 1024;
+// Data goes out in pieces of about this size, with a progress report after each.
+constexpr std::size_t WritePiece = 4 * 1024 * 1024;
+// Written after the directory: the marker, a zero byte and the value 0 as four bytes.
+constexpr std::string_view Trailer("L225\0\0\0\0\0", 9);
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Entries are counted from 1 in messages, as a user counts them.
+std::string EntryLabel(std::size_t index, const std::string& name) {
+    return "Entry " + std::to_string(index + 1) + " " + Quoted(name);
+}
+
+std::string RecordPlace(std::size_t index, std::int64_t recordOffset) {
+    return "Entry " + std::to_string(index + 1) + " at offset " + std::to_string(recordOffset);
+}
+
+std::uint32_t UnsignedBigEndian(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+unsigned char FoldCase(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    // Windows-1252: the accented capitals, and the four pairs outside that block.
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+    switch (c) {
+        case 0x8A: return 0x9A;
+        case 0x8C: return 0x9C;
+        case 0x8E: return 0x9E;
+        case 0x9F: return 0xFF;
+        default: return c;
+    }
+}
+
+void CheckName(const std::string& name, const std::string& what) {
+    if (name.size() > MaxNameLength)
+        throw LimitExceeded(what + ": the name " + Quoted(name) + " has " +
+                            std::to_string(name.size()) + " bytes; a name holds at most " +
+                            std::to_string(MaxNameLength) + ".");
+    if (name.find('\0') != std::string::npos)
+        throw MalformedData(what + ": a name cannot hold a zero byte.");
+}
+
+void CheckDataLength(std::int64_t length, const std::string& what) {
+    if (length > MaxFormatNumber)
+        throw LimitExceeded(what + " has " + std::to_string(length) +
+                            " bytes; an entry holds at most 2147483647.");
+}
+
+// An archive held in memory, read through the same interface as a file.
+class MemoryFile : public platform::ReadableFile {
+public:
+    MemoryFile(std::string_view bytes, std::string name) : bytes_(bytes), name_(std::move(name)) {}
+    std::int64_t Length() override { return static_cast<std::int64_t>(bytes_.size()); }
+    platform::FileStamp Stamp() override { return {}; }
+    void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
+        if (ReadSome(offset, out, count) != count)
+            throw platform::FileError("Cannot read " + std::to_string(count) + " bytes at offset " +
+                                      std::to_string(offset) + " of " + name_ + ": it ends at " +
+                                      std::to_string(bytes_.size()));
+    }
+    std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) override {
+        if (offset < 0 || static_cast<std::uint64_t>(offset) >= bytes_.size()) return 0;
+        const std::string_view part = bytes_.substr(static_cast<std::size_t>(offset), count);
+        std::copy(part.begin(), part.end(), out);
+        return part.size();
+    }
+
+private:
+    std::string_view bytes_;
+    std::string name_;
+};
+
+// Serves the directory region from large blocks, so that the walk costs a few reads in all.
+class BlockReader {
+public:
+    explicit BlockReader(platform::ReadableFile& file) : file_(file) {}
+
+    // Up to `count` bytes at `offset`; fewer only where the file ends.
+    std::string_view Peek(std::int64_t offset, std::size_t count) {
+        const std::int64_t blockEnd = start_ + static_cast<std::int64_t>(block_.size());
+        const bool inside = offset >= start_ && offset + std::int64_t(count) <= blockEnd;
+        const bool pastEndKnown = atEnd_ && offset >= start_;
+        if (!inside && !pastEndKnown) Fill(offset, count);
+        const auto skip = static_cast<std::size_t>(offset - start_);
+        if (skip >= block_.size()) return {};
+        return std::string_view(block_).substr(skip, count);
+    }
+
+private:
+    void Fill(std::int64_t offset, std::size_t count) {
+        block_.resize(std::max(count, ReadBlock));
+        const std::size_t got = file_.ReadSome(offset, block_.data(), block_.size());
+        atEnd_ = got < block_.size();
+        block_.resize(got);
+        start_ = offset;
+    }
+
+    platform::ReadableFile& file_;
+    std::string block_;
+    std::int64_t start_ = 0;
+    bool atEnd_ = false;
+};
+
+class DirectoryWalk {
+public:
+    DirectoryWalk(platform::ReadableFile& file, std::string name, bool loadWhole)
+        : file_(file), reader_(file), name_(std::move(name)), length_(file.Length()),
+          loadWhole_(loadWhole) {}
+
+    std::string ReadSignature() {
+        const std::string_view bytes = reader_.Peek(0, 4);
+        if (!IsBigSignature(bytes))
+            throw MalformedData(name_ + " is not a BIG archive: it does not begin with \"BIGF\" "
+                                "or \"BIG4\".");
+        return std::string(bytes);
+    }
+
+    // The entry count, checked against what the file can hold before anything is allocated.
+    std::size_t ReadCount(std::size_t maxEntries) {
+        const std::string_view bytes = reader_.Peek(CountOffset, 4);
+        if (bytes.size() < 4)
+            throw MalformedData(name_ + " is too short to be a BIG archive: it has only " +
+                                std::to_string(length_) + " bytes.");
+        const std::uint32_t count = UnsignedBigEndian(bytes);
+        if (maxEntries != 0 && count > maxEntries)
+            throw LimitExceeded("The archive lists " + std::to_string(count) + " entries; at most " +
+                                std::to_string(maxEntries) + " are supported.");
+        if (count > MaxFormatNumber)
+            throw LimitExceeded(name_ + ": the entry count " + std::to_string(count) +
+                                " is out of range (at most 2147483647).");
+        const std::int64_t room = std::max<std::int64_t>(length_ - HeaderLength, 0);
+        if (std::int64_t{count} > room / MinRecordLength)
+            throw MalformedData(name_ + " lists " + std::to_string(count) + " entries, but its " +
+                                std::to_string(length_) + " bytes can hold at most " +
+                                std::to_string(room / MinRecordLength) + " directory records.");
+        return count;
+    }
+
+    // Reads the record at `recordOffset`; returns the offset of the next record.
+    std::int64_t ReadRecord(std::size_t index, std::int64_t recordOffset, ArchiveEntry& entry) {
+        const std::string_view numbers = reader_.Peek(recordOffset, RecordNumbersLength);
+        if (numbers.size() < RecordNumbersLength)
+            throw MalformedData(RecordPlace(index, recordOffset) +
+                                ": the directory is cut off by the end of the file (" +
+                                std::to_string(length_) + " bytes).");
+        const std::int32_t offset = Field(numbers.substr(0, 4), index, recordOffset, "data offset");
+        const std::int32_t size = Field(numbers.substr(4, 4), index, recordOffset, "data size");
+        entry.Name.assign(ReadName(index, recordOffset));
+        if (std::int64_t{offset} + size > length_)
+            throw MalformedData(EntryLabel(index, entry.Name) + ": data at offset " +
+                                std::to_string(offset) + " with size " + std::to_string(size) +
+                                " reaches past the end of the file (" + std::to_string(length_) +
+                                " bytes).");
+        if (offset == MaxFormatNumber)  // its 1-based position would not fit
+            throw LimitExceeded(RecordPlace(index, recordOffset) +
+                                ": the data offset 2147483647 is out of range.");
+        if (loadWhole_) {
+            entry.Data = platform::MakeByteBuffer(static_cast<std::size_t>(size));
+            file_.ReadAt(offset, entry.Data.data(), entry.Data.size());
+            entry.Loaded = true;
+        }
+        entry.Position = offset + 1;
+        entry.Size = size;
+        return recordOffset + RecordNumbersLength + std::int64_t(entry.Name.size()) + 1;
+    }
+
+private:
+    std::int32_t Field(std::string_view bytes, std::size_t index, std::int64_t recordOffset,
+                       const char* field) {
+        try {
+            return GEN_COVERT::BytesToLong(bytes, false);
+        } catch (const std::overflow_error&) {
+            throw LimitExceeded(RecordPlace(index, recordOffset) + ": the " + field + " " +
+                                std::to_string(UnsignedBigEndian(bytes)) +
+                                " is out of range (at most 2147483647).");
+        }
+    }
+
+    std::string_view ReadName(std::size_t index, std::int64_t recordOffset) {
+        const std::string_view window = reader_.Peek(recordOffset + RecordNumbersLength, NameWindow);
+        const std::size_t zero = window.find('\0');
+        if (zero != std::string_view::npos) return window.substr(0, zero);
+        if (window.size() < NameWindow)
+            throw MalformedData(RecordPlace(index, recordOffset) +
+                                ": the name is cut off by the end of the file (" +
+                                std::to_string(length_) + " bytes).");
+        throw MalformedData(RecordPlace(index, recordOffset) +
+                            ": the name has no terminating zero byte within " +
+                            std::to_string(NameWindow) + " bytes.");
+    }
+
+    platform::ReadableFile& file_;
+    BlockReader reader_;
+    std::string name_;
+    std::int64_t length_;
+    bool loadWhole_;
+};
+
+std::vector<ArchiveEntry> WalkDirectory(platform::ReadableFile& file, const std::string& name,
+                                        bool loadWhole, std::size_t maxEntries,
+                                        std::string& signature, const ProgressCallback& progress) {
+    DirectoryWalk walk(file, name, loadWhole);
+    signature = walk.ReadSignature();
+    const std::size_t count = walk.ReadCount(maxEntries);
+    std::vector<ArchiveEntry> entries(count);
+    Progress done{0, static_cast<std::int64_t>(count), 0, 0};
+    std::int64_t recordOffset = HeaderLength;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (progress) progress(done);
+        recordOffset = walk.ReadRecord(i, recordOffset, entries[i]);
+        ++done.entriesDone;
+    }
+    if (progress) progress(done);
+    return entries;
+}
+
+// Collects the data of consecutive entries and sends it out in pieces of about WritePiece bytes.
+class PieceWriter {
+public:
+    PieceWriter(platform::AtomicFile& out, Progress& progress, const ProgressCallback& report)
+        : out_(out), progress_(progress), report_(report) {}
+
+    void Add(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t take = std::min(bytes.size(), WritePiece - pending_);
+            parts_.push_back(bytes.substr(0, take));
+            pending_ += take;
+            bytes.remove_prefix(take);
+            if (pending_ >= WritePiece) Send();
+        }
+    }
+
+    void Send() {
+        if (!parts_.empty()) out_.Write(parts_);
+        progress_.bytesDone += static_cast<std::int64_t>(pending_);
+        parts_.clear();
+        pending_ = 0;
+        if (report_) report_(progress_);
+    }
+
+private:
+    platform::AtomicFile& out_;
+    Progress& progress_;
+    const ProgressCallback& report_;
+    std::vector<std::string_view> parts_;
+    std::size_t pending_ = 0;
+};
+
+}  // namespace
+
+bool IsBigSignature(std::string_view bytes) {
+    return bytes == SignatureBIGF || bytes == SignatureBIG4;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldCase(static_cast<unsigned char>(x)) ==
+                      FoldCase(static_cast<unsigned char>(y));
+           });
+}
+
+BigArchive::BigArchive(std::string_view signature) { SetSignature(signature); }
+
+void BigArchive::SetSignature(std::string_view signature) {
+    if (!IsBigSignature(signature))
+        throw std::invalid_argument("\"" + std::string(signature) +
+                                    "\" is not a BIG signature; use \"BIGF\" or \"BIG4\".");
+    signature_ = signature;
+}
+
+void BigArchive::Open(const std::string& path, bool loadWhole, const ProgressCallback& progress,
+                      std::size_t maxEntries) {
+    auto file = platform::Files().OpenRead(path);
+    std::string signature;
+    std::vector<ArchiveEntry> entries =
+        WalkDirectory(*file, Quoted(path), loadWhole, maxEntries, signature, progress);
+    const platform::FileStamp stamp = file->Stamp();
+    Entries = std::move(entries);
+    signature_ = std::move(signature);
+    sourcePath_ = path;
+    sourceStamp_ = stamp;
+}
+
+void BigArchive::OpenBytes(std::string_view bytes, const std::string& name) {
+    MemoryFile file(bytes, name);
+    std::string signature;
+    std::vector<ArchiveEntry> entries = WalkDirectory(file, name, true, 0, signature, {});
+    Entries = std::move(entries);
+    signature_ = std::move(signature);
+    sourcePath_.clear();
+    sourceStamp_ = {};
+}
+
+ArchiveEntry& BigArchive::At(std::size_t index) {
+    if (index >= Entries.size())
+        throw std::out_of_range("There is no entry " + std::to_string(index + 1) +
+                                "; the archive has " + std::to_string(Entries.size()) + ".");
+    return Entries[index];
+}
+
+void BigArchive::CheckSource() const { (void)OpenSource(); }
+
+std::unique_ptr<platform::ReadableFile> BigArchive::OpenSource() const {
+    if (sourcePath_.empty())
+        throw std::logic_error("The archive has entries that are neither in memory nor in a file.");
+    auto file = platform::Files().OpenRead(sourcePath_);
+    if (!(file->Stamp() == sourceStamp_))
+        throw platform::FileError("The archive file " + Quoted(sourcePath_) +
+                                  " has been changed or replaced since it was loaded; load it "
+                                  "again to read the entries that are not in memory.");
+    return file;
+}
+
+void BigArchive::Fetch(platform::ReadableFile& source, std::size_t index) {
+    ArchiveEntry& entry = Entries[index];
+    std::string bytes = platform::MakeByteBuffer(static_cast<std::size_t>(std::max(entry.Size, 0)));
+    try {
+        source.ReadAt(std::int64_t{entry.Position} - 1, bytes.data(), bytes.size());
+    } catch (const platform::FileError& error) {
+        throw platform::FileError(EntryLabel(index, entry.Name) + ": " + error.what());
+    }
+    entry.Data = std::move(bytes);
+    entry.Loaded = true;
+    entry.Modified = false;
+}
+
+const std::string& BigArchive::Data(std::size_t index) {
+    ArchiveEntry& entry = At(index);
+    if (!entry.InMemory()) Fetch(*OpenSource(), index);
+    return entry.Data;
+}
+
+void BigArchive::LoadAll() {
+    std::unique_ptr<platform::ReadableFile> source;
+    for (std::size_t i = 0; i < Entries.size(); ++i) {
+        if (Entries[i].InMemory()) continue;
+        if (!source) source = OpenSource();
+        Fetch(*source, i);
+    }
+}
+
+void BigArchive::ExtractTo(std::size_t index, const std::string& path, bool durable) {
+    const std::string& bytes = Data(index);
+    platform::AtomicFile out(path);
+    out.Write({bytes});
+    out.Commit(durable);
+}
+
+void BigArchive::ReplaceWithBytes(std::size_t index, std::string bytes) {
+    ArchiveEntry& entry = At(index);
+    CheckDataLength(static_cast<std::int64_t>(bytes.size()), EntryLabel(index, entry.Name) +
+                                                                 ": the new data");
+    entry.Size = static_cast<std::int32_t>(bytes.size());
+    entry.Data = std::move(bytes);
+    entry.Modified = true;
+    entry.Loaded = true;
+}
+
+namespace {
+
+std::string ReadInputFile(const std::string& path, const std::string& failure) {
+    switch (platform::Files().Kind(path)) {
+        case platform::PathKind::Missing:
+            throw platform::FileError(failure + "there is no file " + Quoted(path) + ".");
+        case platform::PathKind::Directory:
+            throw platform::FileError(failure + Quoted(path) + " is a folder, not a file.");
+        default:
+            break;
+    }
+    auto file = platform::Files().OpenRead(path);
+    const std::int64_t length = file->Length();
+    CheckDataLength(length, failure + Quoted(path));
+    std::string bytes = platform::MakeByteBuffer(static_cast<std::size_t>(length));
+    file->ReadAt(0, bytes.data(), bytes.size());
+    return bytes;
+}
+
+}  // namespace
+
+void BigArchive::ReplaceFromFile(std::size_t index, const std::string& path) {
+    const std::string failure = EntryLabel(index, At(index).Name) + " cannot be replaced: ";
+    ReplaceWithBytes(index, ReadInputFile(path, failure));
+}
+
+std::size_t BigArchive::Add(std::string name, std::string bytes) {
+    CheckName(name, "An entry cannot be added");
+    CheckDataLength(static_cast<std::int64_t>(bytes.size()), "The entry " + Quoted(name));
+    if (Entries.size() >= static_cast<std::size_t>(MaxFormatNumber))
+        throw LimitExceeded("An archive holds at most 2147483647 entries.");
+    ArchiveEntry entry;
+    entry.Name = std::move(name);
+    entry.Size = static_cast<std::int32_t>(bytes.size());
+    entry.Data = std::move(bytes);
+    entry.Modified = true;
+    entry.Loaded = true;
+    Entries.push_back(std::move(entry));
+    return Entries.size() - 1;
+}
+
+std::size_t BigArchive::AddFromFile(std::string name, const std::string& path) {
+    CheckName(name, "An entry cannot be added");
+    std::string bytes = ReadInputFile(path, "The entry " + Quoted(name) + " cannot be added: ");
+    return Add(std::move(name), std::move(bytes));
+}
+
+void BigArchive::Remove(std::size_t index) {
+    At(index);
+    Entries.erase(Entries.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void BigArchive::Rename(std::size_t index, std::string newName) {
+    ArchiveEntry& entry = At(index);
+    CheckName(newName, EntryLabel(index, entry.Name) + " cannot be renamed");
+    entry.Name = std::move(newName);
+}
+
+std::vector<std::size_t> BigArchive::Find(std::string_view name) const {
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        if (SameName(Entries[i].Name, name)) found.push_back(i);
+    return found;
+}
+
+std::optional<std::size_t> BigArchive::FindFirst(std::string_view name) const {
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        if (SameName(Entries[i].Name, name)) return i;
+    return std::nullopt;
+}
+
+std::int64_t BigArchive::DirectoryEnd() const {
+    std::int64_t end = HeaderLength;
+    for (const ArchiveEntry& entry : Entries)
+        end += RecordNumbersLength + std::int64_t(entry.Name.size()) + 1;
+    return end;
+}
+
+std::int64_t BigArchive::WrittenLength() const {
+    if (Entries.size() > static_cast<std::size_t>(MaxFormatNumber))
+        throw LimitExceeded("An archive holds at most 2147483647 entries.");
+    std::int64_t length = DirectoryEnd() + std::int64_t(Trailer.size());
+    for (std::size_t i = 0; i < Entries.size(); ++i) {
+        const ArchiveEntry& entry = Entries[i];
+        CheckName(entry.Name, EntryLabel(i, entry.Name) + " cannot be written");
+        length += entry.InMemory() ? std::int64_t(entry.Data.size()) : std::int64_t{entry.Size};
+        if (length > MaxFormatNumber)
+            throw LimitExceeded(
+                "The archive would be larger than 2147483647 bytes, the most a BIG archive can "
+                "hold.");
+    }
+    return length;
+}
+
+std::string BigArchive::HeadBytes(std::int64_t fileLength, std::int64_t directoryEnd) {
+    std::string head;
+    head.reserve(static_cast<std::size_t>(directoryEnd) + Trailer.size());
+    head += signature_;
+    head += GEN_COVERT::LongToBytes(static_cast<std::int32_t>(fileLength), false);
+    head += GEN_COVERT::LongToBytes(static_cast<std::int32_t>(Entries.size()), true);
+    head += GEN_COVERT::LongToBytes(static_cast<std::int32_t>(directoryEnd + 8), true);
+    std::int64_t dataOffset = directoryEnd + std::int64_t(Trailer.size());
+    for (const ArchiveEntry& entry : Entries) {
+        const std::int64_t size =
+            entry.InMemory() ? std::int64_t(entry.Data.size()) : std::int64_t{entry.Size};
+        head += GEN_COVERT::LongToBytes(static_cast<std::int32_t>(dataOffset), true);
+        head += GEN_COVERT::LongToBytes(static_cast<std::int32_t>(size), true);
+        head += entry.Name;
+        head += '\0';
+        dataOffset += size;
+    }
+    head += Trailer;
+    return head;
+}
+
+void BigArchive::Write(const std::string& path, const ProgressCallback& report) {
+    const std::int64_t fileLength = WrittenLength();
+    const std::int64_t directoryEnd = DirectoryEnd();
+    const std::string head = HeadBytes(fileLength, directoryEnd);
+    Progress progress{0, static_cast<std::int64_t>(Entries.size()), 0, fileLength};
+    std::unique_ptr<platform::ReadableFile> source;  // opened once, when first needed
+    platform::AtomicFile out(path);
+    PieceWriter pieces(out, progress, report);
+    pieces.Add(head);
+    for (std::size_t i = 0; i < Entries.size(); ++i) {
+        if (report) report(progress);
+        if (!Entries[i].InMemory()) {
+            if (!source) source = OpenSource();
+            Fetch(*source, i);
+        }
+        pieces.Add(Entries[i].Data);
+        ++progress.entriesDone;
+    }
+    pieces.Send();
+    source.reset();
+    out.Commit();
+    std::int64_t dataOffset = directoryEnd + std::int64_t(Trailer.size());
+    for (ArchiveEntry& entry : Entries) {
+        entry.Size = static_cast<std::int32_t>(entry.Data.size());
+        entry.Position = static_cast<std::int32_t>(dataOffset + 1);
+        dataOffset += entry.Size;
+    }
+}
+
+std::string BigArchive::ToBytes() {
+    const std::int64_t fileLength = WrittenLength();
+    const std::int64_t directoryEnd = DirectoryEnd();
+    LoadAll();
+    std::string bytes = HeadBytes(fileLength, directoryEnd);
+    bytes.reserve(static_cast<std::size_t>(fileLength));
+    for (const ArchiveEntry& entry : Entries) bytes += entry.Data;
+    return bytes;
+}
+
+}  // namespace VTR_CORE
