@@ -1,0 +1,140 @@
+#include "cli/Cli.h"
+
+#include <algorithm>
+#include <exception>
+#include <iostream>
+
+#include "cli/Command.h"
+#include "cli/CsfCommands.h"
+#include "cli/Options.h"
+#include "platform/Console.h"
+
+#ifndef VANTOR_VERSION
+#define VANTOR_VERSION "unknown"
+#endif
+
+namespace cli {
+
+namespace {
+
+const char* const ToolName = "vantor-cli";
+
+std::vector<const Command*> AllCommands() {
+    std::vector<const Command*> all;
+    for (const Command& command : ArchiveCommands()) all.push_back(&command);
+    for (const Command& command : CsfCommands()) all.push_back(&command);
+    return all;
+}
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command* command : AllCommands())
+        if (command->name == name) return command;
+    return nullptr;
+}
+
+void PrintToolHelp(std::ostream& out) {
+    out << "Usage: vantor-cli COMMAND [options] ARGS\n"
+           "       vantor-cli COMMAND --help\n"
+           "       vantor-cli --version\n\n"
+           "Reads and changes BIG archives from the command line.\n\nCommands:\n";
+    std::size_t width = 0;
+    for (const Command* command : AllCommands()) width = std::max(width, command->name.size());
+    for (const Command* command : AllCommands())
+        out << "  " << command->name << std::string(width + 2 - command->name.size(), ' ')
+            << command->summary << "\n";
+    out << "\nOptions for every command:\n"
+           "  -q, --quiet  print no warnings\n"
+           "  -h, --help   show the command's help\n\n"
+           "Exit status: 0 on success, 1 when something failed, 2 when the tool was called "
+           "wrongly.\n";
+}
+
+// Takes the options every command has out of `args` (before "--").
+struct CommonOptions {
+    bool help = false;
+    bool quiet = false;
+};
+CommonOptions TakeCommonOptions(std::vector<std::string>& args) {
+    CommonOptions common;
+    const auto end = std::find(args.begin(), args.end(), "--");
+    const auto kept = std::remove_if(args.begin(), end, [&](const std::string& arg) {
+        if (arg == "-h" || arg == "--help") return common.help = true;
+        if (arg == "-q" || arg == "--quiet") return common.quiet = true;
+        return false;
+    });
+    args.erase(kept, end);
+    return common;
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& args, Io& io) {
+    try {
+        return command.run(args, io);
+    } catch (const UsageError& error) {
+        Complain(io, error.what());
+        io.err << "Try \"" << ToolName << " " << command.name << " --help\".\n";
+        return ExitUsage;
+    } catch (const std::exception& error) {
+        Complain(io, error.what());
+        return ExitFailure;
+    }
+}
+
+int UsageFailure(Io& io, const std::string& message) {
+    Complain(io, message);
+    io.err << "Try \"" << ToolName << " --help\".\n";
+    return ExitUsage;
+}
+
+}  // namespace
+
+void Warn(Io& io, const std::string& message) {
+    if (!io.quiet) io.err << ToolName << ": warning: " << message << "\n";
+}
+
+void Complain(Io& io, const std::string& message) {
+    io.err << ToolName << ": " << message << "\n";
+}
+
+int Run(const std::vector<std::string>& arguments, Io& io) {
+    std::vector<std::string> args = arguments;
+    const CommonOptions common = TakeCommonOptions(args);
+    io.quiet = io.quiet || common.quiet;
+    bool helpWanted = common.help;
+    if (!args.empty() && args[0] == "help") {  // "help" and "help COMMAND"
+        helpWanted = true;
+        args.erase(args.begin());
+    }
+    if (args.empty()) {
+        if (!helpWanted) return UsageFailure(io, "no command given");
+        PrintToolHelp(io.out);
+        return ExitSuccess;
+    }
+    if (args[0] == "--version") {
+        io.out << ToolName << " " << VANTOR_VERSION << "\n";
+        return ExitSuccess;
+    }
+    const Command* command = FindCommand(args[0]);
+    if (!command) {
+        if (args[0].starts_with("-")) return UsageFailure(io, "unknown option " + args[0]);
+        return UsageFailure(io, "unknown command \"" + args[0] + "\"");
+    }
+    if (helpWanted) {
+        io.out << command->help;
+        return ExitSuccess;
+    }
+    return RunCommand(*command, {args.begin() + 1, args.end()}, io);
+}
+
+int Main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    Io io{std::cout, std::cerr, platform::StderrIsTerminal()};
+    const int status = Run(platform::Utf8Arguments(argc, argv), io);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << ToolName << ": cannot write to the standard output\n";
+        return ExitFailure;
+    }
+    return status;
+}
+
+}  // namespace cli
