@@ -88,10 +88,12 @@ int UsageFailure(Io& io, const std::string& message) {
 }  // namespace
 
 void Warn(Io& io, const std::string& message) {
-    if (!io.quiet) io.err << ToolName << ": warning: " << message << "\n";
+    if (!io.quiet) Complain(io, "warning: " + message);
 }
 
 void Complain(Io& io, const std::string& message) {
+    if (io.barShown) io.err << "\r\x1b[K";  // the bar is drawn again on its next update
+    io.barShown = false;
     io.err << ToolName << ": " << message << "\n";
 }
 

@@ -18,6 +18,7 @@ struct Io {
     std::ostream& err;
     bool errIsTerminal = false;  // a progress bar is drawn only on a terminal
     bool quiet = false;          // -q: no warnings
+    bool barShown = false;       // a progress bar is on the last line, to be erased first
 };
 
 // Runs the tool on `args` (without the program's name); returns the exit status.

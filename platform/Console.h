@@ -14,4 +14,12 @@ int TerminalWidth();
 // UTF-16 command line; elsewhere argv as given).
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
+// True where file names follow Windows' rules: device names such as CON are reserved, a
+// trailing dot or space is dropped, and < > : " | ? * and control characters are refused.
+#ifdef _WIN32
+inline constexpr bool WindowsFileNames = true;
+#else
+inline constexpr bool WindowsFileNames = false;
+#endif
+
 }  // namespace platform

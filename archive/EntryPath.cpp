@@ -1,0 +1,170 @@
+#include "archive/EntryPath.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "archive/BigArchive.h"
+#include "archive/VTR_STR.h"
+#include "platform/CodePage.h"
+
+namespace EntryPath {
+
+namespace {
+
+using VTR_STR::LimitExceeded;
+using VTR_STR::MalformedData;
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+void AppendUtf8(char16_t ch, std::string& out) {
+    if (ch < 0x80) {
+        out += static_cast<char>(ch);
+    } else if (ch < 0x800) {
+        out += static_cast<char>(0xC0 | ch >> 6);
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | ch >> 12);
+        out += static_cast<char>(0x80 | (ch >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+}
+
+// Decodes the character at `at` and moves past it; -1 for bytes that are not UTF-8
+// (overlong forms and surrogates included).
+long NextCodePoint(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0   ? 3
+                                   : lead >= 0xF0 && lead < 0xF5   ? 4
+                                                                    : 0;
+    if (length == 0 || at + length > text.size()) return -1;
+    long code = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return -1;
+        code = code << 6 | (byte(at + i) & 0x3F);
+    }
+    const long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF)
+        return -1;
+    at += length;
+    return code;
+}
+
+std::string CodePointLabel(long code) {
+    char label[16];
+    std::snprintf(label, sizeof label, "U+%04lX", code);
+    return label;
+}
+
+bool IsDeviceName(std::string_view segment) {
+    std::string base(segment.substr(0, segment.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    std::transform(base.begin(), base.end(), base.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    });
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    if (base.size() != 4 || !(base.starts_with("COM") || base.starts_with("LPT"))) return false;
+    // Windows also reserves the superscript digits 1, 2 and 3 (bytes B9, B2, B3 here).
+    const char digit = base[3];
+    return (digit >= '1' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
+}
+
+// Why one segment cannot be a file or folder name, or empty.
+std::string SegmentProblem(std::string_view segment, bool windowsRules) {
+    if (segment.empty()) return "it has an empty folder name (\"\\\\\" or a \"\\\" at the end)";
+    if (segment == "..") return "it has a \"..\" segment, which would leave the folder";
+    if (segment == ".") return "it has a \".\" segment";
+    if (!windowsRules) return {};
+    if (IsDeviceName(segment))
+        return "\"" + NameToUtf8(segment) + "\" is a device name on Windows";
+    if (segment.back() == '.' || segment.back() == ' ')
+        return "\"" + NameToUtf8(segment) + "\" ends in a dot or a space, which Windows drops";
+    for (const char c : segment) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || std::string_view("<>\"|?*").find(c) != std::string_view::npos)
+            return "it holds a character that Windows does not allow in file names";
+    }
+    return {};
+}
+
+std::string NameProblem(std::string_view name) {
+    if (name.empty()) return "the name is empty";
+    if (name.front() == '\\' || name.front() == '/')
+        return "the name begins with \"" + std::string(1, name.front()) +
+               "\" (a path from the root)";
+    if (name.find('/') != std::string_view::npos)
+        return "the name holds a \"/\", which is not a folder separator in entry names";
+    if (name.find(':') != std::string_view::npos)
+        return "the name holds a \":\" (a drive letter or a stream name)";
+    return {};
+}
+
+}  // namespace
+
+std::string NameToUtf8(std::string_view name) {
+    std::string text;
+    text.reserve(name.size());
+    for (const char byte : name) AppendUtf8(platform::ByteToChar(static_cast<unsigned char>(byte)), text);
+    return text;
+}
+
+std::string Utf8ToName(std::string_view text) {
+    std::string name;
+    name.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const long code = NextCodePoint(text, at);
+        if (code < 0) throw MalformedData(Quoted(text) + " is not valid UTF-8 text.");
+        const int byte = code > 0xFFFF ? -1 : platform::CharToByte(static_cast<char16_t>(code));
+        if (byte < 0)
+            throw LimitExceeded(Quoted(text) + " holds the character " + CodePointLabel(code) +
+                                ", which the code page Windows-1252 of entry names cannot hold.");
+        name += static_cast<char>(byte);
+    }
+    return name;
+}
+
+PathMapping NameToPath(std::string_view name, bool windowsRules) {
+    PathMapping mapping;
+    mapping.problem = NameProblem(name);
+    std::size_t start = 0;
+    while (mapping.Maps()) {
+        const std::size_t end = std::min(name.find('\\', start), name.size());
+        const std::string_view segment = name.substr(start, end - start);
+        mapping.problem = SegmentProblem(segment, windowsRules);
+        mapping.segments.push_back(NameToUtf8(segment));
+        if (end == name.size()) break;
+        start = end + 1;
+    }
+    if (!mapping.Maps()) mapping.segments.clear();
+    return mapping;
+}
+
+std::string PathToName(const std::vector<std::string>& segments) {
+    std::string name;
+    for (const std::string& segment : segments) {
+        if (segment.find('\\') != std::string::npos)
+            throw MalformedData(Quoted(JoinSegments(segments)) +
+                                " has a \"\\\" in a file or folder name; in entry names it "
+                                "separates folders.");
+        if (&segment != &segments.front()) name += '\\';
+        name += Utf8ToName(segment);
+    }
+    if (name.size() > VTR_CORE::MaxNameLength)
+        throw LimitExceeded(Quoted(JoinSegments(segments)) + " would be an entry name of " +
+                            std::to_string(name.size()) + " bytes; a name holds at most " +
+                            std::to_string(VTR_CORE::MaxNameLength) + ".");
+    return name;
+}
+
+std::string JoinSegments(const std::vector<std::string>& segments, char separator) {
+    std::string path;
+    for (const std::string& segment : segments) {
+        if (!path.empty()) path += separator;
+        path += segment;
+    }
+    return path;
+}
+
+}  // namespace EntryPath

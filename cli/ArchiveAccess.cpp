@@ -1,0 +1,69 @@
+#include "cli/ArchiveAccess.h"
+
+#include <algorithm>
+
+#include "archive/EntryPath.h"
+#include "archive/NamePattern.h"
+#include "archive/VTR_STR.h"
+#include "platform/Console.h"
+
+namespace cli {
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+VTR_CORE::BigArchive OpenArchive(const std::string& path) {
+    VTR_CORE::BigArchive archive;
+    archive.Open(path, false);
+    return archive;
+}
+
+std::string ShownName(const std::string& name) { return Quoted(EntryPath::NameToUtf8(name)); }
+
+std::string EntryLabel(std::size_t index, const std::string& name) {
+    return "entry " + std::to_string(index + 1) + " " + ShownName(name);
+}
+
+std::string TypedName(const std::string& typed) {
+    std::string name = EntryPath::Utf8ToName(typed);
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
+}
+
+std::string NewEntryName(const std::string& typed) {
+    const std::string name = TypedName(typed);
+    const EntryPath::PathMapping mapping =
+        EntryPath::NameToPath(name, platform::WindowsFileNames);
+    if (!mapping.Maps())
+        throw VTR_STR::MalformedData(ShownName(name) + " cannot be an entry name: " +
+                                     mapping.problem + ".");
+    return name;
+}
+
+std::vector<std::size_t> FindTyped(const VTR_CORE::BigArchive& archive, const std::string& typed) {
+    const std::string name = EntryPath::Utf8ToName(typed);
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < archive.Entries.size(); ++i)
+        if (NamePattern::Matches(name, archive.Entries[i].Name, false)) found.push_back(i);
+    return found;
+}
+
+std::vector<std::size_t> FindAll(const VTR_CORE::BigArchive& archive, const std::string& typed,
+                                 const std::string& archivePath) {
+    std::vector<std::size_t> found = FindTyped(archive, typed);
+    if (found.empty())
+        throw std::runtime_error(Quoted(archivePath) + " has no entry named " + Quoted(typed) + ".");
+    return found;
+}
+
+std::size_t FindExisting(const VTR_CORE::BigArchive& archive, const std::string& typed,
+                         const std::string& archivePath) {
+    return FindAll(archive, typed, archivePath).front();
+}
+
+void ReleaseData(VTR_CORE::ArchiveEntry& entry) {
+    if (entry.Modified) return;
+    std::string().swap(entry.Data);
+    entry.Loaded = false;
+}
+
+}  // namespace cli

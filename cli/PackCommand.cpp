@@ -1,0 +1,109 @@
+// pack: a new archive from every regular file under a folder.
+#include <algorithm>
+#include <unordered_map>
+
+#include "archive/EntryPath.h"
+#include "archive/NamePattern.h"
+#include "cli/ArchiveAccess.h"
+#include "cli/ArchiveCommands.h"
+#include "cli/Options.h"
+#include "cli/ProgressBar.h"
+
+namespace cli {
+
+namespace {
+
+struct FileToPack {
+    std::string name;  // the entry name
+    std::string path;  // where the file is
+};
+
+class FolderWalk {
+public:
+    FolderWalk(std::string root, Io& io) : root_(std::move(root)), io_(io) {}
+
+    // Every regular file under the root, sorted by entry name (byte order), so that the same
+    // folder always gives the same archive whatever order the system lists it in.
+    std::vector<FileToPack> Files() {
+        std::vector<std::string> segments;
+        Visit(root_, segments);
+        std::sort(files_.begin(), files_.end(),
+                  [](const FileToPack& a, const FileToPack& b) { return a.name < b.name; });
+        return std::move(files_);
+    }
+
+private:
+    void Visit(const std::string& folder, std::vector<std::string>& segments) {
+        for (const platform::FolderItem& item : platform::Files().ListFolder(folder)) {
+            const std::string path = folder + "/" + item.name;
+            segments.push_back(item.name);
+            if (item.kind == platform::PathKind::Directory) {
+                Visit(path, segments);
+            } else if (item.kind == platform::PathKind::RegularFile) {
+                files_.push_back({NameFor(segments), path});
+            } else {
+                Warn(io_, Quoted(path) + " is skipped: it is not a regular file or a folder.");
+            }
+            segments.pop_back();
+        }
+    }
+
+    std::string NameFor(const std::vector<std::string>& segments) {
+        try {
+            return EntryPath::PathToName(segments);
+        } catch (const std::exception& error) {
+            throw std::runtime_error("Cannot pack " + Quoted(root_) + ": " + error.what());
+        }
+    }
+
+    std::string root_;
+    Io& io_;
+    std::vector<FileToPack> files_;
+};
+
+// Names that differ only in letter case are one name to the archive's readers.
+void WarnAboutCaseTwins(const std::vector<FileToPack>& files, Io& io) {
+    std::unordered_map<std::string, const FileToPack*> seen;
+    for (const FileToPack& file : files) {
+        const auto [first, isNew] = seen.emplace(NamePattern::FoldedName(file.name), &file);
+        if (!isNew)
+            Warn(io, Quoted(file.path) + " and " + Quoted(first->second->path) +
+                         " differ only in letter case; readers find only the first by name.");
+    }
+}
+
+std::string SignatureOption(const ParsedArgs& parsed) {
+    const std::string signature = parsed.Value("signature").value_or("BIGF");
+    if (!VTR_CORE::IsBigSignature(signature))
+        throw UsageError("the signature must be BIGF or BIG4, not " + Quoted(signature));
+    return signature;
+}
+
+}  // namespace
+
+int RunPack(const std::vector<std::string>& args, Io& io) {
+    const ParsedArgs parsed =
+        ParseOptions(args, {{"output", 'o', true}, {"signature", 's', true}});
+    parsed.ExpectPositional(1, 1, "the folder to pack");
+    const std::optional<std::string> output = parsed.Value("output");
+    if (!output) throw UsageError("missing the archive to write (-o ARCHIVE)");
+    const std::string& folder = parsed.Positional()[0];
+    if (platform::Files().Kind(folder) != platform::PathKind::Directory)
+        throw platform::FileError("Cannot pack " + Quoted(folder) + ": it is not a folder.");
+
+    VTR_CORE::BigArchive archive(SignatureOption(parsed));
+    const std::vector<FileToPack> files = FolderWalk(folder, io).Files();
+    WarnAboutCaseTwins(files, io);
+    {
+        ProgressBar bar(io, "reading", std::int64_t(files.size()), 0);
+        for (const FileToPack& file : files) {
+            archive.AddFromFile(file.name, file.path);
+            bar.Update(std::int64_t(archive.Entries.size()), 0);
+        }
+    }
+    ProgressBar bar(io, "writing", std::int64_t(files.size()), archive.WrittenLength());
+    archive.Write(*output, bar.Callback());
+    return ExitSuccess;
+}
+
+}  // namespace cli
