@@ -1,12 +1,5 @@
-// The CSF string-table engine: recognises CSF files, reads one into the module's string table
-// and builds CSF bytes from that table again.
-//
-// Layout (all integers 32-bit little-endian): a 24-byte header " FSC", version, label count,
-// string count, language code, unused; then label records one after another:
-//   " LBL", string count, name length N, N name bytes,
-//   and for a string count of 1: the string marker (" RTS", or "WRTS" for a string that carries
-//   an extra value), value length V in UTF-16 code units, 2V value bytes (UTF-16 little-endian
-//   with every byte inverted), and for "WRTS" an extra length and that many extra bytes.
+// The CSF editor's string table: one table of label records for the run, as the editor window
+// works on it, read from and written to CSF bytes through CsfTable (see CsfTable.h for the layout).
 #pragma once
 
 #include <cstddef>
@@ -16,15 +9,19 @@
 #include <vector>
 
 #include "archive/VTR_STR.h"
+#include "stringtable/CsfTable.h"
 
 namespace VTR_CSF {
 
 struct LabelRecord {
-    // The label name, one byte per character. Empty marks the end of the used slots; a deleted
-    // label holds "null".
+    // The label name, one byte per character; a deleted label holds "null". An empty name is an
+    // ordinary label.
     std::string Label;
     // The string value, every UTF-16 code unit of it; line breaks are CR LF.
     std::u16string Value;
+    // The value's code units as read. While Value still shows them, they are written back
+    // unchanged (a stored CR LF stays CR LF).
+    std::u16string StoredValue;
     // An edit stored by the editor's "Save changes", not yet applied to Value.
     std::u16string PendingValue;
     // The three bytes after the first byte of the string marker ("RTS"); empty without a string.
@@ -45,13 +42,10 @@ struct SectionTypeInfo {
     std::string Description;
 };
 
-inline constexpr std::size_t kInitialSlots = 4096;
 inline constexpr std::size_t kSectionTypeSlots = 8;
-inline constexpr std::size_t kHeaderSize = 24;
 inline constexpr char kDeletedLabel[] = "null";
 
-// The table of label records: at least kInitialSlots slots, grown to hold every label of a file.
-// The first slot with an empty Label ends it.
+// The table of label records: one slot per label read or added, deleted slots included.
 std::vector<LabelRecord>& StringTable();
 // The archive entry whose contents StringTable() holds.
 std::int16_t& CsfFileEntry();
@@ -67,21 +61,24 @@ std::string& HeaderUnused();
 // The interpreter's registration record; also sets CsfMagic() and slot 0 of SectionTypes().
 VTR_STR::InterpreterInfo CsfInitialise();
 
-// The index of the first slot with an empty Label (the table's size when every slot is used).
+// The number of used slots: a new label goes into a deleted slot below it, or at it.
 std::size_t EndMark();
-// Clears every slot, shrinks the table back to kInitialSlots and zeroes the kept header fields.
+// Empties the table and zeroes the kept header fields.
 void ClearStringTable();
 
 // True when `data` begins with CsfMagic().
 bool IsCsfData(std::string_view data);
 
-// Clears the table and fills it from a CSF file's bytes. Never throws on malformed data: a
-// length that reaches past the data takes the bytes that are there, bytes between records are
-// skipped, and data without a label record gives an empty table.
+// Clears the table and fills it from a CSF file's bytes. Never throws on malformed data (see
+// CsfTable::Read).
 void ReadStringTable(std::string_view data);
 
 // Builds a complete CSF file from the live labels of the table; the table is not changed.
 std::string WriteStringTable();
+
+// The table as an object, and back (the editor's conversions between the two).
+CsfTable ToCsfTable();
+void FromCsfTable(const CsfTable& table);
 
 // Stored value bytes to text: each byte pair, inverted, is one UTF-16 code unit; an LF becomes
 // CR LF. A lone last byte gives the code unit of its low byte alone.

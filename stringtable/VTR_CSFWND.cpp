@@ -10,15 +10,18 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <utility>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
+#include "platform/Fonts.h"
 #include "stringtable/VTR_CSF.h"
 
 namespace {
@@ -63,9 +66,7 @@ std::u16string ValueFromEditor(const QPlainTextEdit& editor) {
 QLabel* Heading(const QString& caption, const char* name) {
     auto* label = new QLabel(caption);
     label->setObjectName(name);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
+    label->setFont(platform::WindowFont(QStringLiteral("Tahoma"), 8.25, true));
     return label;
 }
 
@@ -84,13 +85,50 @@ QFrame* Group(const char* name) {
 
 }  // namespace
 
+// The rows share one size (uniform item sizes keep a long table quick to open), and Qt takes it
+// from a single row. So the delegate widens it to the widest label added, and the list scrolls
+// sideways to show any label whole. A label's width is the sum of its characters' advances,
+// each measured once: measuring 40,000 labels whole would take a quarter of a second, and the
+// sum differs from it only by kerning, a pixel or two.
+class VTR_CSFWND::RowSizes : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void Fit(const QString& text, const QFontMetrics& metrics) {
+        int width = 0;
+        for (const QChar ch : text) {
+            const char16_t code = ch.unicode();
+            if (code >= advances_.size()) {
+                width += metrics.horizontalAdvance(ch);
+                continue;
+            }
+            if (advances_[code] < 0) advances_[code] = metrics.horizontalAdvance(ch);
+            width += advances_[code];
+        }
+        widest_ = std::max(widest_, width + 2 * kTextMargin);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        return {std::max(size.width(), widest_), size.height()};
+    }
+
+private:
+    static constexpr int kTextMargin = 6;
+    std::array<int, 256> advances_ = MakeUnmeasured();
+    int widest_ = 0;
+
+    static std::array<int, 256> MakeUnmeasured() {
+        std::array<int, 256> values;
+        values.fill(-1);
+        return values;
+    }
+};
+
 VTR_CSFWND::VTR_CSFWND(VTR_STR::EditorHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window), host_(host) {
+    setObjectName("VTR_CSFWND");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("CSF interpreter"));
-    QFont tahoma = font();
-    tahoma.setFamily(QStringLiteral("Tahoma"));
-    setFont(tahoma);
+    setFont(platform::WindowFont(QStringLiteral("Tahoma")));
     BuildControls();
     LayOut();
     ConnectHandlers();
@@ -107,6 +145,12 @@ void VTR_CSFWND::BuildControls() {
     lst_CSFEntries = new QListWidget;
     lst_CSFEntries->setObjectName("lst_CSFEntries");
     lst_CSFEntries->setUniformItemSizes(true);
+    rowSizes_ = new RowSizes(lst_CSFEntries);
+    lst_CSFEntries->setItemDelegate(rowSizes_);
+    // Long labels are shown whole, with a horizontal scroll bar: labels often share a long
+    // prefix, and cut with "..." they would look alike.
+    lst_CSFEntries->setTextElideMode(Qt::ElideNone);
+    lst_CSFEntries->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     lst_CSFEntries->setSelectionMode(QAbstractItemView::SingleSelection);
 
     Label3 = Heading(QStringLiteral("Options"), "Label3");
@@ -341,6 +385,7 @@ void VTR_CSFWND::closeEvent(QCloseEvent* event) {
 void VTR_CSFWND::AddRow(const QString& text, std::size_t slot) {
     auto* item = new LabelItem(text);
     item->setData(kSlotRole, QVariant::fromValue<qulonglong>(slot));
+    rowSizes_->Fit(text, lst_CSFEntries->fontMetrics());
     lst_CSFEntries->addItem(item);
 }
 
@@ -388,11 +433,11 @@ void VTR_CSFWND::ApplyPendingEdits() {
     for (std::size_t slot = 0; slot < end; ++slot) {
         VTR_CSF::LabelRecord& record = table[slot];
         if (!record.InUse) continue;
-        if (record.Edited) {
-            record.Value = std::move(record.PendingValue);
-            record.PendingValue.clear();
-            record.Edited = false;
-        }
+        if (!record.Edited) continue;
+        record.Value = std::move(record.PendingValue);
+        record.PendingValue.clear();
+        record.Edited = false;
+        // Only a value emptied here loses its string; one read empty keeps it.
         if (record.Value.empty()) record.NoString = true;
     }
 }

@@ -58,6 +58,19 @@ TEST_F(CsfWindow, EditsDeletesAndAddsReachTheHostOnlyOnSave) {
     EXPECT_EQ(replaced.at(0).first, 7);
 }
 
+TEST_F(CsfWindow, UntouchedLabelsAreSavedExactlyAsRead) {
+    // A stored CR LF, empty strings, nameless labels and the language field all come back.
+    const std::string file =
+        File({Label("crlf", u"a\r\nb\r"), Label("", u""), Label("empty", u""), Label("bare"),
+              Label("")},
+             std::string("\x08\0\0\0\0\0\0\0", 8));
+    VTR_CSF::ReadStringTable(file);
+    delete window;
+    window = new VTR_CSFWND(*this);
+    window->show();
+    EXPECT_EQ(Saved(), file);
+}
+
 TEST_F(CsfWindow, AddEntryRefusesDuplicatesAndCharactersOutsideTheCodePage) {
     // The answer to the prompt and the message shown ("": the label is added).
     const std::pair<QString, QString> rows[] = {

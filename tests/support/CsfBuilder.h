@@ -27,12 +27,15 @@ inline std::string Label(const std::string& name, const std::optional<std::u16st
     return sound ? record + LittleEndian32(std::string(sound).size()) + sound : record;
 }
 
-// A file whose header counts `records`; `tail` holds the language and unused fields.
+// A file whose header counts `records` and their strings; `tail` holds the language and unused
+// fields.
 inline std::string File(const std::vector<std::string>& records,
                         const std::string& tail = std::string(8, '\0')) {
-    const unsigned count = records.size();
-    std::string file = " FSC" + LittleEndian32(3) + LittleEndian32(count) +
-                       LittleEndian32(count == 0 ? 0 : count - 1) + tail;
+    unsigned strings = 0;
+    for (const std::string& record : records)
+        if (record.compare(4, 4, LittleEndian32(1)) == 0) ++strings;
+    std::string file = " FSC" + LittleEndian32(3) + LittleEndian32(records.size()) +
+                       LittleEndian32(strings) + tail;
     for (const std::string& record : records) file += record;
     return file;
 }

@@ -1,0 +1,213 @@
+#include "stringtable/CsfTable.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "archive/BigArchive.h"
+#include "archive/GEN_COVERT.h"
+#include "archive/VTR_STR.h"
+
+namespace VTR_CSF {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 24;
+constexpr std::size_t kLanguageOffset = 16;
+constexpr std::size_t kUnusedOffset = 20;
+constexpr std::size_t kFieldSize = 4;
+constexpr std::size_t kStringTagSize = 3;
+// A length the codec cannot hold (2^31 or more) reaches past any data.
+constexpr std::uint64_t kBeyondData = std::numeric_limits<std::uint64_t>::max();
+constexpr std::string_view kDefaultStringTag = "RTS";
+constexpr std::string_view kExtraMarker = "WRTS";
+
+// The four bytes at `offset` as an unsigned little-endian number; 0 where the data is short.
+std::uint32_t HeaderField(std::string_view data, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < kFieldSize; ++i) {
+        const std::size_t at = offset + i;
+        if (at < data.size()) value |= std::uint32_t(static_cast<unsigned char>(data[at])) << (8 * i);
+    }
+    return value;
+}
+
+// Walks one label record. A field cut off by the end of the data reads as 0; a length runs to
+// the end of the data at most. Nothing is read past the end.
+class RecordReader {
+public:
+    RecordReader(std::string_view data, std::size_t pos) : data_(data), pos_(pos) {}
+
+    std::size_t Position() const { return pos_; }
+
+    std::uint64_t Field() {
+        const std::string_view bytes = Take(kFieldSize);
+        if (bytes.size() < kFieldSize) return 0;
+        try {
+            return static_cast<std::uint64_t>(GEN_COVERT::BytesToLong(bytes, true));
+        } catch (const std::overflow_error&) {
+            return kBeyondData;
+        }
+    }
+
+    std::string_view Take(std::uint64_t count) {
+        const std::size_t left = data_.size() - pos_;
+        const std::size_t taken = count < left ? static_cast<std::size_t>(count) : left;
+        const std::string_view bytes = data_.substr(pos_, taken);
+        pos_ += taken;
+        return bytes;
+    }
+
+private:
+    std::string_view data_;
+    std::size_t pos_;
+};
+
+// Stored value bytes: each pair, inverted, is one UTF-16 code unit, low byte first. A lone last
+// byte gives the code unit of its low byte alone.
+std::u16string StoredUnits(std::string_view stored) {
+    std::u16string units;
+    units.reserve(stored.size() / 2 + 1);
+    for (std::size_t i = 0; i < stored.size(); i += 2) {
+        const unsigned low = 0xFFu - static_cast<unsigned char>(stored[i]);
+        const unsigned high =
+            i + 1 < stored.size() ? 0xFFu - static_cast<unsigned char>(stored[i + 1]) : 0u;
+        units.push_back(static_cast<char16_t>(high << 8 | low));
+    }
+    return units;
+}
+
+void AppendStoredUnits(std::string& out, std::u16string_view units) {
+    for (const char16_t unit : units) {
+        out.push_back(static_cast<char>(0xFFu - (unit & 0xFFu)));
+        out.push_back(static_cast<char>(0xFFu - (unit >> 8)));
+    }
+}
+
+void ReadString(RecordReader& in, CsfLabel& label) {
+    const std::string_view marker = in.Take(kFieldSize);
+    if (marker.size() < kFieldSize) {
+        // The data ends inside the string marker: there is no string to hold.
+        label.HasString = false;
+        return;
+    }
+    label.StringTag = std::string(marker.substr(1));
+    label.HasExtra = marker == kExtraMarker;
+    const std::uint64_t units = in.Field();
+    label.Value = StoredUnits(in.Take(units >= kBeyondData / 2 ? kBeyondData : units * 2));
+    if (label.HasExtra) label.Extra = std::string(in.Take(in.Field()));
+}
+
+// Reads the record whose marker starts at `markerPos`; returns the offset after what was read.
+std::size_t ReadRecord(std::string_view data, std::size_t markerPos, CsfLabel& label) {
+    RecordReader in(data, markerPos + kFieldSize);
+    const std::uint64_t count = in.Field();
+    label.Name = std::string(in.Take(in.Field()));
+    label.StringTag.clear();
+    if (count == 1) {
+        ReadString(in, label);
+    } else {
+        label.HasString = false;
+    }
+    return in.Position();
+}
+
+std::string LittleEndian(std::size_t value, const std::string& what) {
+    if (value > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw VTR_STR::LimitExceeded("The string table cannot be saved: " + what +
+                                     " is too long for the CSF format.");
+    return GEN_COVERT::LongToBytes(static_cast<std::int32_t>(value), false);
+}
+
+std::string Fixed(std::uint32_t value) {
+    std::string bytes(kFieldSize, '\0');
+    for (std::size_t i = 0; i < kFieldSize; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
+void AppendRecord(std::string& out, const CsfLabel& label) {
+    const std::string where = "label \"" + label.Name + "\"";
+    out += LabelMarker;
+    out += LittleEndian(label.HasString ? 1 : 0, where);
+    out += LittleEndian(label.Name.size(), where);
+    out += label.Name;
+    if (!label.HasString) return;
+    // The tag must keep the marker four bytes long; a label never given one gets "RTS".
+    out += label.HasExtra ? 'W' : ' ';
+    out += label.StringTag.size() == kStringTagSize ? std::string_view(label.StringTag)
+                                                     : kDefaultStringTag;
+    out += LittleEndian(label.Value.size(), "the value of " + where);
+    AppendStoredUnits(out, label.Value);
+    if (!label.HasExtra) return;
+    out += LittleEndian(label.Extra.size(), "the extra value of " + where);
+    out += label.Extra;
+}
+
+}  // namespace
+
+bool CsfTable::IsCsf(std::string_view bytes) { return bytes.substr(0, 4) == CsfSignature; }
+
+void CsfTable::Read(std::string_view data) {
+    std::vector<CsfLabel> labels;
+    std::size_t pos = kHeaderSize;
+    while ((pos = data.find(LabelMarker, pos)) != std::string_view::npos) {
+        CsfLabel label;
+        pos = ReadRecord(data, pos, label);
+        labels.push_back(std::move(label));
+    }
+    Labels = std::move(labels);
+    Language = HeaderField(data, kLanguageOffset);
+    Unused = HeaderField(data, kUnusedOffset);
+}
+
+std::string CsfTable::Write() const {
+    std::string records;
+    std::size_t strings = 0;
+    for (const CsfLabel& label : Labels) {
+        AppendRecord(records, label);
+        if (label.HasString) ++strings;
+    }
+    std::string out(CsfSignature);
+    out += Fixed(WrittenVersion);
+    out += LittleEndian(Labels.size(), "the label count");
+    out += LittleEndian(strings, "the string count");
+    out += Fixed(Language);
+    out += Fixed(Unused);
+    return out + records;
+}
+
+std::vector<std::size_t> CsfTable::Find(std::string_view name) const {
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < Labels.size(); ++i)
+        if (VTR_CORE::SameName(Labels[i].Name, name)) found.push_back(i);
+    return found;
+}
+
+std::optional<std::size_t> CsfTable::FindFirst(std::string_view name) const {
+    for (std::size_t i = 0; i < Labels.size(); ++i)
+        if (VTR_CORE::SameName(Labels[i].Name, name)) return i;
+    return std::nullopt;
+}
+
+std::size_t CsfTable::Add(std::string name, std::u16string value) {
+    CsfLabel label;
+    label.Name = std::move(name);
+    label.Value = std::move(value);
+    Labels.push_back(std::move(label));
+    return Labels.size() - 1;
+}
+
+void CsfTable::Delete(std::size_t index) {
+    if (index >= Labels.size())
+        throw std::out_of_range("There is no label " + std::to_string(index + 1) + "; the table has " +
+                                std::to_string(Labels.size()) + ".");
+    Labels.erase(Labels.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void CsfTable::Rename(std::size_t index, std::string newName) {
+    if (index >= Labels.size())
+        throw std::out_of_range("There is no label " + std::to_string(index + 1) + "; the table has " +
+                                std::to_string(Labels.size()) + ".");
+    Labels[index].Name = std::move(newName);
+}
+
+}  // namespace VTR_CSF
