@@ -31,8 +31,9 @@ std::uint32_t Number(std::string_view bytes, bool littleEndian) {
     return value;
 }
 
-std::string Label(const Record& record) {
-    return "entry " + std::to_string(record.index + 1) + " \"" +
+// "Entry 3 "name"" at the start of a message, "entry 3 "name"" inside one.
+std::string Label(const Record& record, bool atStart = true) {
+    return (atStart ? "Entry " : "entry ") + std::to_string(record.index + 1) + " \"" +
            EntryPath::NameToUtf8(record.name) + "\"";
 }
 
@@ -97,6 +98,9 @@ private:
             problem = "is cut off by the end of the file";
             return false;
         }
+        const std::uint32_t offset = Number(numbers.substr(0, 4), false);
+        const std::uint32_t size = Number(numbers.substr(4, 4), false);
+        // This Peek may read a new block, so the numbers were taken out first.
         const std::string_view window = Peek(at + RecordNumbersLength, NameWindow);
         const std::size_t zero = window.find('\0');
         if (zero == std::string_view::npos) {
@@ -104,8 +108,8 @@ private:
                                                  : "has a name without a zero byte in 256 bytes";
             return false;
         }
-        record.offset = Number(numbers.substr(0, 4), false);
-        record.size = Number(numbers.substr(4, 4), false);
+        record.offset = offset;
+        record.size = size;
         record.name.assign(window.substr(0, zero));
         at += RecordNumbersLength + std::int64_t(zero) + 1;
         return true;
@@ -180,12 +184,12 @@ private:
 
     void ReportOverlap(const Record& first, const Record& second) {
         if (first.offset == second.offset && first.size == second.size)
-            Add(Severity::Doubtful, Label(second) + " shares its data with " + Label(first) +
+            Add(Severity::Doubtful, Label(second) + " shares its data with " + Label(first, false) +
                                         ": replacing one in place would change the other.");
         else
             Add(Severity::Wrong, Label(second) + ": data at offset " +
                                      std::to_string(second.offset) + " overlaps the data of " +
-                                     Label(first) + " (offsets " + std::to_string(first.offset) +
+                                     Label(first, false) + " (offsets " + std::to_string(first.offset) +
                                      " to " + std::to_string(first.End()) + ").");
     }
 

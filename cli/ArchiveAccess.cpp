@@ -11,9 +11,32 @@ namespace cli {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+std::string Capitalized(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 32);
+    return text;
+}
+
+namespace {
+
+// Some of the loader's messages name only the entry; the user also needs the file.
+template <typename Error>
+[[noreturn]] void RethrowNamingFile(const Error& error, const std::string& path) {
+    const std::string message = error.what();
+    if (message.find(Quoted(path)) != std::string::npos) throw error;
+    throw Error(Quoted(path) + ": " + message);
+}
+
+}  // namespace
+
 VTR_CORE::BigArchive OpenArchive(const std::string& path) {
     VTR_CORE::BigArchive archive;
-    archive.Open(path, false);
+    try {
+        archive.Open(path, false);
+    } catch (const VTR_STR::MalformedData& error) {
+        RethrowNamingFile(error, path);
+    } catch (const VTR_STR::LimitExceeded& error) {
+        RethrowNamingFile(error, path);
+    }
     return archive;
 }
 

@@ -34,7 +34,8 @@ std::size_t FindExisting(const VTR_CORE::BigArchive& archive, const std::string&
 // Frees the memory of an entry whose data was read from the archive file.
 void ReleaseData(VTR_CORE::ArchiveEntry& entry);
 
-// "ARCHIVE: " in messages.
 std::string Quoted(const std::string& text);
+// The text with its first letter made a capital, for a message that begins with it.
+std::string Capitalized(std::string text);
 
 }  // namespace cli

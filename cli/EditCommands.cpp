@@ -27,6 +27,19 @@ std::string NameFromPath(std::string path) {
     }
 }
 
+// Said before anything about the name the file would get.
+void RefuseMissingFile(const std::string& path) {
+    switch (platform::Files().Kind(path)) {
+        case platform::PathKind::Missing:
+            throw platform::FileError("Cannot add " + Quoted(path) + ": there is no such file.");
+        case platform::PathKind::Directory:
+            throw platform::FileError("Cannot add " + Quoted(path) +
+                                      ": it is a folder; \"pack\" makes an archive of a folder.");
+        default:
+            return;
+    }
+}
+
 void RefuseTakenName(const VTR_CORE::BigArchive& archive, const std::string& name,
                      const std::string& archivePath) {
     if (const auto taken = archive.FindFirst(name))
@@ -55,6 +68,7 @@ int RunAdd(const std::vector<std::string>& args, Io& io) {
                                                        " were given");
     VTR_CORE::BigArchive archive = OpenArchive(positional[0]);
     for (std::size_t i = 1; i < positional.size(); ++i) {
+        RefuseMissingFile(positional[i]);
         const std::string name = as ? NewEntryName(*as) : NameFromPath(positional[i]);
         RefuseTakenName(archive, name, positional[0]);
         archive.AddFromFile(name, positional[i]);

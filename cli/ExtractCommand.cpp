@@ -1,4 +1,5 @@
 // extract: entries to files under a folder, named by their paths inside the archive.
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
@@ -46,7 +47,7 @@ bool ChooseEntries(const VTR_CORE::BigArchive& archive, const std::vector<std::s
         bool matched = false;
         for (std::size_t i = 0; i < archive.Entries.size(); ++i)
             if (NamePattern::Matches(pattern, archive.Entries[i].Name)) chosen[i] = matched = true;
-        if (!matched) Complain(io, "no entry matches " + Quoted(typed) + ".");
+        if (!matched) Complain(io, "No entry matches " + Quoted(typed) + ".");
         allMatched = allMatched && matched;
     }
     return allMatched;
@@ -64,6 +65,15 @@ void DropDuplicates(const VTR_CORE::BigArchive& archive, std::vector<bool>& chos
         Warn(io, EntryLabel(i, archive.Entries[i].Name) + " has the same name as entry " +
                      std::to_string(first->second + 1) + "; only the first is extracted.");
     }
+}
+
+// Creates `folder` and the folders above it that are missing.
+void MakeFolderPath(const std::string& folder) {
+    if (platform::Files().Kind(folder) != platform::PathKind::Missing) return;
+    const std::size_t separator = folder.find_last_of(platform::WindowsFileNames ? "/\\" : "/");
+    if (separator != std::string::npos && separator > 0)
+        MakeFolderPath(folder.substr(0, separator));
+    platform::Files().CreateFolder(folder);
 }
 
 class Extraction {
@@ -94,7 +104,7 @@ private:
         const EntryPath::PathMapping mapping =
             EntryPath::NameToPath(entry.Name, platform::WindowsFileNames);
         if (!mapping.Maps()) {
-            Complain(io_, EntryLabel(index, entry.Name) + " is not extracted: " + mapping.problem +
+            Complain(io_, Capitalized(EntryLabel(index, entry.Name)) + " is not extracted: " + mapping.problem +
                               ".");
             return false;
         }
@@ -104,7 +114,7 @@ private:
                            archive_.Data(index));
         } catch (const std::exception& error) {
             ReleaseData(entry);
-            throw std::runtime_error(EntryLabel(index, entry.Name) + ": " + error.what());
+            throw std::runtime_error(Capitalized(EntryLabel(index, entry.Name)) + ": " + error.what());
         }
         ReleaseData(entry);
         return true;
@@ -137,8 +147,7 @@ int RunExtract(const std::vector<std::string>& args, Io& io) {
     const bool allMatched = ChooseEntries(archive, {positional.begin() + 1, positional.end()},
                                           chosen, io);
     DropDuplicates(archive, chosen, io);
-    if (platform::Files().Kind(folder) == platform::PathKind::Missing)
-        platform::Files().CreateFolder(folder);
+    if (std::find(chosen.begin(), chosen.end(), true) != chosen.end()) MakeFolderPath(folder);
     const bool allWritten = Extraction(archive, folder, io).Run(chosen);
     return allMatched && allWritten ? ExitSuccess : ExitFailure;
 }
