@@ -20,11 +20,14 @@ void Yield() {
     if (const auto& hook = YieldHook()) hook();
 }
 
-// Moves LastIndex to the entry last done and lets the windows repaint.
+// Moves LastIndex to the entry last done and lets the windows repaint. While a file is written,
+// LastIndex follows the bytes gone out, so that it moves inside large entries too.
 ProgressCallback FollowProgress() {
     return [](const Progress& progress) {
-        Archive().LastIndex = static_cast<std::int32_t>(std::max<std::int64_t>(
-            0, std::min<std::int64_t>(progress.entriesDone, progress.entriesTotal) - 1));
+        std::int64_t index = std::min(progress.entriesDone, progress.entriesTotal) - 1;
+        if (progress.bytesTotal > 0)
+            index = (progress.entriesTotal - 1) * progress.bytesDone / progress.bytesTotal;
+        Archive().LastIndex = static_cast<std::int32_t>(std::max<std::int64_t>(0, index));
         Yield();
     };
 }

@@ -45,6 +45,10 @@ void VTR_PROGRESS::Form_Load() {
 }
 
 void VTR_PROGRESS::UpdateBar_Timer() {
-    BIGProgress->setValue(std::clamp(VTR_CORE::Archive().LastIndex, 0, BIGProgress->maximum()));
+    ShowCurrent();
     platform::Ui().PumpEvents();
+}
+
+void VTR_PROGRESS::ShowCurrent() {
+    BIGProgress->setValue(std::clamp(VTR_CORE::Archive().LastIndex, 0, BIGProgress->maximum()));
 }

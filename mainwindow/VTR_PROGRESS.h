@@ -19,4 +19,6 @@ public:
 
     void Form_Load();
     void UpdateBar_Timer();
+    // Sets the bar to the archive directory's LastIndex.
+    void ShowCurrent();
 };

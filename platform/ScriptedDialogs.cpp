@@ -55,6 +55,7 @@ bool ScriptedDialogs::OpenInBrowser(const QString& path) {
 
 void ScriptedDialogs::PumpEvents() {
     ++pumps;
+    if (onPump) onPump();
     QCoreApplication::processEvents();
 }
 

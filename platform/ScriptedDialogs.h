@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +37,7 @@ public:
     std::vector<QFont> fontInitials;
     std::vector<QString> browserPaths;
     int pumps = 0;
+    std::function<void()> onPump;  // run at every pump, before the events are processed
 
     std::optional<QString> OpenFileName(QWidget*, const QString& filter,
                                         const QString& initialName) override;

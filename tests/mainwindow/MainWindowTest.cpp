@@ -1,7 +1,10 @@
 // The main window: start-up, About and Exit, the folder tree, the file information panel and the
 // pop-up menu; Load, Save, Extract, Replace and "Edit file" as the user runs them, their
 // failures, the busy guard and the switching of interpreters.
+#include <QProgressBar>
+#include <algorithm>
 #include <functional>
+#include <set>
 
 #include "stringtable/VTR_CSF.h"
 #include "tests/mainwindow/MainWindowFixture.h"
@@ -155,12 +158,16 @@ TEST_F(Commands, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailCleanly
     // Failures: button, file answer, message, log line where it differs.
     WriteBytes(dir.File("cut.big"), MakeBig(kEntries).substr(0, 30));
     WriteBytes(dir.File("other.big"), "BIGx");
+    WriteBytes(dir.File("four.big"), MakeBig(kEntries, 9, "BIG4"));
     const std::string missing = dir.File("missing.txt");
     const QString replace =
         "Unable to replace file. Reason - Entry 1 \"Data\\INI\\game.ini\" "
         "cannot be replaced: ";
     const std::tuple<const char*, std::string, QString, QString> rows[] = {
         {"but_Load", dir.File("other.big"),
+         "The selected file was not a valid BIG archive. Please check the filename.",
+         "Unable to open BIG file. Reason - File not in BIG format."},
+        {"but_Load", dir.File("four.big"),
          "The selected file was not a valid BIG archive. Please check the filename.",
          "Unable to open BIG file. Reason - File not in BIG format."},
         {"but_Load", dir.File("cut.big"),
@@ -208,6 +215,26 @@ TEST_F(Commands, WhileALoadRunsOtherCommandsAreRefusedAndClosingWaits) {
     // The close waited for the load and then ran the exit.
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(VTR_CORE::Archive().Entries.empty());
+}
+
+TEST_F(Commands, ALargeSaveMovesTheBarWhileTheArchiveGoesOut) {
+    // Three entries of 6 MiB: each goes out in more than one piece.
+    const NamedData large{{"a\\one.bin", std::string(6 << 20, '1')},
+                          {"a\\two.bin", std::string(6 << 20, '2')},
+                          {"b\\three.bin", std::string(6 << 20, '3')}};
+    Load(WriteBig(large), false);
+    std::vector<int> shown;
+    dialogs->onPump = [&] {
+        if (auto* bar = window->findChild<QProgressBar*>("BIGProgress"); bar && bar->isVisible())
+            shown.push_back(bar->value());
+    };
+    ClickWithFile("but_Save", dir.File("copy.big"));
+    EXPECT_EQ(messages.back().text, "File saved.");
+    EXPECT_EQ(ReadBytes(dir.File("copy.big")), MakeBig(large));
+    // The bar went up step by step, and the window repainted in between.
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_GE(std::set<int>(shown.begin(), shown.end()).size(), 3u);
+    EXPECT_GE(shown.size(), 6u);
 }
 
 TEST_F(Commands, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains) {
