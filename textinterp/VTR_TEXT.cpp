@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "platform/Dialogs.h"
+#include "platform/Fonts.h"
 
 namespace {
 
@@ -55,9 +56,10 @@ QString Describe(char32_t codePoint) {
 
 VTR_TEXT::VTR_TEXT(VTR_STR::EditorHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window), host_(host) {
+    setObjectName("VTR_TEXT");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("TXT parser"));
-    setFont(RequestedFont(QStringLiteral("Tahoma"), 8.25, false));
+    setFont(platform::WindowFont(QStringLiteral("Tahoma")));
     CreateControls();
     LayOutControls();
     ConnectHandlers();
@@ -75,7 +77,7 @@ VTR_TEXT::~VTR_TEXT() {
 }
 
 void VTR_TEXT::CreateControls() {
-    const QFont heading = RequestedFont(QStringLiteral("Tahoma"), 8.25, true);
+    const QFont heading = platform::WindowFont(QStringLiteral("Tahoma"), 8.25, true);
     Frame1 = MakeFrame(this, "Frame1");
     Frame2 = MakeFrame(this, "Frame2");
     Frame3 = MakeFrame(Frame2, "Frame3");
@@ -89,11 +91,12 @@ void VTR_TEXT::CreateControls() {
     Label1 = MakeLabel(Frame2, "Label1", QStringLiteral("Options"), heading);
     but_Font = MakeButton(Frame3, "but_Font", QStringLiteral("Change font"));
     Label3 = MakeLabel(Frame3, "Label3", QStringLiteral("Only changes font face and size."),
-                       RequestedFont(QStringLiteral("Small Fonts"), 6.75, false));
+                       platform::WindowFont(QStringLiteral("Small Fonts"), 6.75));
     Label3->setWordWrap(true);
     but_IE = MakeButton(Frame2, "but_IE", QStringLiteral("Load into Internet Explorer"));
-    but_Save = MakeButton(Frame4, "but_Save", QStringLiteral("Save"));
+    // Close comes before Save in the focus order, as in the window's list of controls.
     but_Close = MakeButton(Frame4, "but_Close", QStringLiteral("Close"));
+    but_Save = MakeButton(Frame4, "but_Save", QStringLiteral("Save"));
 }
 
 // The editing area on the left; the options and the Save and Close buttons on the right.
@@ -134,9 +137,9 @@ void VTR_TEXT::ConnectHandlers() {
 }
 
 void VTR_TEXT::Form_Load() {
-    const std::string& data = VTR_TXTHTML::TextFileData();
-    lineBreak_ = VTR_TXTHTML::DetectLineBreak(data);
-    txt_TextWindow->setPlainText(QString::fromStdU16String(VTR_TXTHTML::ToDisplayText(data)));
+    // The window keeps its own copy, so that the handover can serve the next window.
+    entry_ = VTR_TXTHTML::DefaultTextEntry();
+    txt_TextWindow->setPlainText(QString::fromStdU16String(entry_.DisplayText()));
 }
 
 // A cancelled dialog keeps face and size; bold goes either way.
@@ -183,7 +186,7 @@ void VTR_TEXT::but_IE_Click() {
 void VTR_TEXT::but_Save_Click() {
     const std::optional<std::string> bytes = CurrentBytes(QStringLiteral("Nothing was saved."));
     if (!bytes) return;
-    host_.OnlineReplace(VTR_TXTHTML::TextFileEntry(), VTR_TXTHTML::WriteTextData(*bytes));
+    host_.OnlineReplace(entry_.EntryIndex, VTR_TXTHTML::WriteTextData(*bytes));
     platform::Ui().Message(this, kTitle, QStringLiteral("File saved."));
 }
 
@@ -202,7 +205,7 @@ void VTR_TEXT::closeEvent(QCloseEvent* event) {
 std::optional<std::string> VTR_TEXT::CurrentBytes(const QString& consequence) {
     const std::u16string text = txt_TextWindow->document()->toRawText().toStdU16String();
     std::ptrdiff_t badIndex = -1;
-    std::string bytes = VTR_TXTHTML::FromDisplayText(text, lineBreak_, badIndex);
+    std::string bytes = VTR_TXTHTML::FromDisplayText(text, entry_.Convention(), badIndex);
     if (badIndex < 0) return bytes;
     const auto index = static_cast<std::size_t>(badIndex);
     platform::Ui().Message(

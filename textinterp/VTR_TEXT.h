@@ -7,7 +7,7 @@
 #include <string>
 
 #include "archive/VTR_STR.h"
-#include "textinterp/VTR_TXTHTML.h"
+#include "textinterp/TextEntry.h"
 
 class QFrame;
 class QLabel;
@@ -55,6 +55,6 @@ private:
     void RemovePreview();
 
     VTR_STR::EditorHost& host_;
-    VTR_TXTHTML::LineBreak lineBreak_ = VTR_TXTHTML::LineBreak::LF;
+    VTR_TXTHTML::TextEntry entry_;
     bool closed_ = false;
 };

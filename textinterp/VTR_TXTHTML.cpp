@@ -7,6 +7,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/TempFolder.h"
+#include "textinterp/TextEntry.h"
 
 namespace VTR_TXTHTML {
 
@@ -25,15 +26,9 @@ bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 }  // namespace
 
-std::string& TextFileData() {
-    static std::string data;
-    return data;
-}
+std::string& TextFileData() { return DefaultTextEntry().Data; }
 
-std::int16_t& TextFileEntry() {
-    static std::int16_t entry = 0;
-    return entry;
-}
+std::int16_t& TextFileEntry() { return DefaultTextEntry().EntryIndex; }
 
 std::string& TempHtmlPath() {
     static std::string path;
@@ -58,7 +53,10 @@ bool IsTextFile(const std::string& name) {
     return false;
 }
 
-void ReadTextData(const std::string& data) { TextFileData() = data; }
+void ReadTextData(const std::string& data) {
+    TextEntry& entry = DefaultTextEntry();
+    entry = TextEntry(entry.EntryIndex, data);
+}
 
 std::string WriteTextData(const std::string& text) { return text; }
 

@@ -39,6 +39,25 @@ protected:
     const std::string& preview = VTR_TXTHTML::TempHtmlPath();
 };
 
+TEST_F(TextWindow, TwoWindowsEditTwoEntriesAtOnce) {
+    Open("first\r\nentry");
+    QPointer<VTR_TEXT> first = window;
+    window = nullptr;
+    VTR_TXTHTML::TextFileEntry() = 9;
+    VTR_TXTHTML::ReadTextData("second\nentry");
+    VTR_TEXT second(*this);
+    second.show();
+    // Saving the first window hands back its own entry, in its own line breaks.
+    window = first;
+    editor = window->findChild<QPlainTextEdit*>("txt_TextWindow");
+    editor->moveCursor(QTextCursor::End);
+    editor->insertPlainText("\nmore");
+    EXPECT_EQ(Saved(), "first\r\nentry\r\nmore");
+    EXPECT_EQ(replaced.back().first, 7);
+    QTest::mouseClick(second.findChild<QPushButton*>("but_Save"), Qt::LeftButton);
+    EXPECT_EQ(replaced.back(), (std::pair<std::int16_t, std::string>{9, "second\nentry"}));
+}
+
 TEST_F(TextWindow, KeepsEveryByteAndWritesTypedLinesInTheEntrysConvention) {
     std::string all;
     for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);

@@ -1,0 +1,36 @@
+// One text entry being edited: its archive entry index, its bytes, and the mapping between those
+// bytes and the text an editor shows. Several can be open at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "textinterp/VTR_TXTHTML.h"
+
+namespace VTR_TXTHTML {
+
+class TextEntry {
+public:
+    TextEntry() = default;
+    TextEntry(std::int16_t entryIndex, std::string data)
+        : EntryIndex(entryIndex), Data(std::move(data)), convention_(DetectLineBreak(Data)) {}
+
+    std::int16_t EntryIndex = 0;
+    std::string Data;
+
+    // The line breaks the entry had when it was read; edited text is written back with them.
+    LineBreak Convention() const { return convention_; }
+    std::u16string DisplayText() const { return ToDisplayText(Data); }
+    // Takes an editor's text as the entry's new bytes. Returns -1, or the index of the first
+    // character the code page cannot hold (the bytes are then left as they were).
+    std::ptrdiff_t SetDisplayText(const std::u16string& text);
+
+private:
+    LineBreak convention_ = LineBreak::LF;
+};
+
+// The entry the text editor window opens: the edit dispatch fills it through ReadTextData.
+TextEntry& DefaultTextEntry();
+
+}  // namespace VTR_TXTHTML
