@@ -1,11 +1,4 @@
-// Starts Vantor: one application object and the main window.
-#include <QApplication>
+// Starts Vantor: the command line, then the main window (mainwindow/CommandLine.h).
+#include "mainwindow/CommandLine.h"
 
-#include "mainwindow/VTR_MAIN.h"
-
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    VTR_MAIN window;
-    window.show();
-    return application.exec();
-}
+int main(int argc, char** argv) { return RunProgram(argc, argv); }

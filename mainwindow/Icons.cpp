@@ -1,8 +1,11 @@
 #include "mainwindow/Icons.h"
 
 #include <QBitmap>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -83,4 +86,52 @@ const QIcon& ImageList::Icon(int index) const {
 const QPixmap& ImageList::Pixmap(int index) const {
     if (index < 1 || index > Count) throw std::out_of_range("image index out of range");
     return pixmaps_[index - 1];
+}
+
+QImage DrawProgramIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    // Drawn on a 256 x 256 grid; outlines are at least one pixel wide at every size.
+    p.scale(size / 256.0, size / 256.0);
+    const qreal line = std::max(6.0, 256.0 / size);
+
+    // The tile.
+    QLinearGradient sky(0, 12, 0, 244);
+    sky.setColorAt(0, QColor(70, 120, 196));
+    sky.setColorAt(1, QColor(26, 50, 104));
+    p.setPen(QPen(QColor(16, 32, 72), line));
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(12, 12, 232, 232), 44, 44);
+
+    // Two papers standing in the box.
+    p.setPen(QPen(QColor(64, 80, 112), line));
+    p.setBrush(QColor(248, 250, 255));
+    p.drawPolygon(QPolygonF({{62, 104}, {74, 34}, {150, 46}, {140, 110}}));
+    p.setBrush(QColor(214, 222, 236));
+    p.drawPolygon(QPolygonF({{118, 108}, {136, 50}, {200, 68}, {186, 112}}));
+    if (size >= 32) {
+        p.setPen(QPen(QColor(112, 128, 160), line * 0.8));
+        for (int i = 0; i < 3; ++i) p.drawLine(QPointF(86, 60 + 16 * i), QPointF(134, 68 + 16 * i));
+    }
+
+    // The box: its rim, then its front with the "V".
+    p.setPen(QPen(FolderOutline, line));
+    p.setBrush(FolderFront);
+    p.drawPolygon(QPolygonF({{36, 96}, {220, 96}, {210, 122}, {46, 122}}));
+    p.setBrush(FolderBack);
+    p.drawRect(QRectF(46, 122, 164, 98));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(26, 50, 104));
+    p.drawPolygon(QPolygonF(
+        {{88, 136}, {114, 136}, {128, 180}, {142, 136}, {168, 136}, {140, 208}, {116, 208}}));
+    return image;
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
+    return icon;
 }

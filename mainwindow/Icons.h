@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <array>
 
@@ -25,3 +26,10 @@ private:
     std::array<QPixmap, Count> pixmaps_;
     std::array<QIcon, Count> icons_;
 };
+
+// The program's own icon, a gold archive box with papers in it and a "V" on its front on a blue
+// tile, drawn at `size` x `size` pixels. It needs no application object, so the build can make
+// the installed PNG files with it.
+QImage DrawProgramIcon(int size);
+// The window icon: the same drawing in the sizes a window system asks for.
+QIcon ProgramIcon();

@@ -6,20 +6,26 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTextCursor>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "archive/VTR_CORE.h"
+#include "mainwindow/VTR_PROGRESS.h"
 #include "platform/Dialogs.h"
+#include "platform/Fonts.h"
 #include "stringtable/VTR_CSF.h"
 #include "textinterp/VTR_TXTHTML.h"
 
@@ -35,15 +41,14 @@ constexpr int StripMargin = 4;
 constexpr int StripHeight = 20;
 constexpr int ContentTop = StripMargin + StripHeight + 4;
 
-// The family asked for comes first. Where it is not installed, a sans serif of similar width
-// follows, so that the captions still fit the fixed layout (the usual fallback is much wider).
 QFont WindowFont(const char* family, bool bold = false) {
-    QFont font;
-    font.setFamilies({QString::fromLatin1(family), "Liberation Sans", "Arimo", "Arial",
-                      "Nimbus Sans", "Helvetica"});
-    font.setPointSizeF(8.25);
-    font.setBold(bold);
-    return font;
+    return platform::WindowFont(QString::fromLatin1(family), 8.25, bold);
+}
+
+// The one local file that a drag carries; empty for anything else.
+QString DraggedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
 }
 
 int MouseButtonCode(Qt::MouseButton button) {
@@ -69,6 +74,8 @@ int ShiftCode(Qt::KeyboardModifiers modifiers) {
 VTR_MAIN::VTR_MAIN(QWidget* parent) : QWidget(parent) {
     setObjectName("VTR_MAIN");
     setFont(WindowFont("Tahoma"));
+    setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
     setFixedSize(Px(11535), Px(6375));
     CD1 = {"BIG files (*.big)|*.big|All files (*.*)|*.*", "*.big"};
     CD2 = {"All files (*.*)|*.*", QString()};
@@ -79,11 +86,18 @@ VTR_MAIN::VTR_MAIN(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    VTR_CORE::SetYieldHook([] { platform::Ui().PumpEvents(); });
+    // The bar follows every step of a load or save, not only the timer's ticks, so that it
+    // moves while a large archive goes out in a few long pieces.
+    VTR_CORE::SetYieldHook([this] {
+        if (progress_) progress_->ShowCurrent();
+        platform::Ui().PumpEvents();
+    });
     Form_Load();
 }
 
 VTR_MAIN::~VTR_MAIN() { VTR_CORE::SetYieldHook({}); }
+
+QString VTR_MAIN::NameAndVersion() { return ProgramCaption; }
 
 QFrame* VTR_MAIN::MakePanel(const char* name, int left, int top, int width, int height) {
     auto* panel = new QFrame(this);
@@ -141,8 +155,9 @@ void VTR_MAIN::CreateButtons() {
     cb_Loadwhole->setObjectName("cb_Loadwhole");
     cb_Loadwhole->setGeometry(Px(120), top += Step + 2, Px(2415), Px(375));
     const int bottom = Frame5->height() - 8;
-    but_Exit = MakeButton("but_Exit", "Exit program", bottom - Px(375), true);
+    // Made in the order of the column, which is also the focus order: About, then Exit.
     but_About = MakeButton("but_About", "About", bottom - Px(375) - Step, true);
+    but_Exit = MakeButton("but_Exit", "Exit program", bottom - Px(375), true);
 }
 
 void VTR_MAIN::CreateContents() {
@@ -168,6 +183,7 @@ void VTR_MAIN::CreateContents() {
     txt_EventLog = new QPlainTextEdit(Frame9);
     txt_EventLog->setObjectName("txt_EventLog");
     txt_EventLog->setReadOnly(true);
+    txt_EventLog->setAcceptDrops(false);  // a file dropped on it goes to the window
     txt_EventLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txt_EventLog->setGeometry(4, ContentTop, Frame9->width() - 8,
                               Frame9->height() - ContentTop - 4);
@@ -278,6 +294,22 @@ void VTR_MAIN::closeEvent(QCloseEvent* event) {
     // no-op while this close runs, so the event is accepted here.
     if (!unloading_) UnloadAll();
     event->accept();
+}
+
+// A file dragged onto the window is offered to Load, unless a load or save runs or an editor is
+// open (the window is disabled then).
+void VTR_MAIN::dragEnterEvent(QDragEnterEvent* event) {
+    if (!busy_ && isEnabled() && !DraggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+// The load runs after the drop has been answered, so the program the file came from does not
+// wait for it.
+void VTR_MAIN::dropEvent(QDropEvent* event) {
+    const QString path = DraggedFile(event->mimeData());
+    if (busy_ || !isEnabled() || path.isEmpty()) return;
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, path] { LoadFile(path); });
 }
 
 bool VTR_MAIN::eventFilter(QObject* watched, QEvent* event) {

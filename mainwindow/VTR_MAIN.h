@@ -35,6 +35,8 @@ class VTR_MAIN : public QWidget, public VTR_STR::EditorHost {
     Q_OBJECT
 public:
     static constexpr int CompanionSlots = 32;
+    // The program's name and version, as the caption shows them.
+    static QString NameAndVersion();
 
     explicit VTR_MAIN(QWidget* parent = nullptr);
     ~VTR_MAIN() override;
@@ -74,6 +76,9 @@ public:
 
     // Archive commands.
     void but_Load_Click();
+    // Load with `path` as the dialog's answer: the start-up argument and a dropped file come
+    // here. Refused, as the buttons are, while a load or save runs.
+    void LoadFile(const QString& path);
     void but_Save_Click();
     void but_Extract_Click();
     void but_Replace_Click();
@@ -104,6 +109,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -126,7 +133,8 @@ private:
     void ReportFailure(const QString& what, const std::exception& error);
     void ShowProgress();
     void CloseProgress();
-    void LoadArchive(const std::string& path);
+    // True when the archive loaded; false after a refusal or a failure, which it reported.
+    bool LoadArchive(const std::string& path);
     void SaveArchive(const std::string& path);
     void ShowEditor(QWidget* editor);
     // Centres an editor window over this one, kept on the screen.

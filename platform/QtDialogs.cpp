@@ -13,43 +13,61 @@ namespace platform {
 
 namespace {
 
-// "BIG files (*.big)|*.big|All files (*.*)|*.*" -> "BIG files (*.big);;All files (*.*)".
-// The description already names its pattern, so only the descriptions are kept.
+// Qt reads a filter's patterns from the parentheses at its end, and its "*.*" passes only names
+// with a dot, where on Windows it passes every file. So each description gets its patterns
+// appended, with "*.*" as "*", and the dialogs hide that part (HideNameFilterDetails):
+// "All files (*.*)|*.*" -> "All files (*.*) (*)", shown as "All files (*.*)".
 QString ToQtFilter(const QString& filter) {
     const QStringList parts = filter.split('|');
-    QStringList descriptions;
-    for (int i = 0; i + 1 < parts.size(); i += 2) descriptions << parts[i];
-    return descriptions.join(";;");
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == "*.*") pattern = "*";
+        }
+        filters << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return filters.join(";;");
+}
+
+// A message box without an icon, as the program's message boxes are.
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& title, const QString& text,
+                                        QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 class QtDialogs : public Dialogs {
 public:
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter,
                                         const QString& initialName) override {
-        const QString name = QFileDialog::getOpenFileName(parent, QString(), StartPath(initialName),
-                                                          ToQtFilter(filter));
+        const QString name = QFileDialog::getOpenFileName(
+            parent, QString(), StartPath(initialName), ToQtFilter(filter), nullptr, FilterOptions);
         if (name.isEmpty()) return std::nullopt;
         return name;
     }
     std::optional<QString> SaveFileName(QWidget* parent, const QString& filter,
                                         const QString& initialName) override {
-        const QString name = QFileDialog::getSaveFileName(parent, QString(), StartPath(initialName),
-                                                          ToQtFilter(filter));
+        // No question before replacing a file: the write goes to a temporary file that is then
+        // renamed over the old one.
+        const QString name = QFileDialog::getSaveFileName(
+            parent, QString(), StartPath(initialName), ToQtFilter(filter), nullptr,
+            FilterOptions | QFileDialog::DontConfirmOverwrite);
         if (name.isEmpty()) return std::nullopt;
         return name;
     }
     void Message(QWidget* parent, const QString& title, const QString& text) override {
-        QMessageBox::information(parent, title, text, QMessageBox::Ok);
+        ShowMessage(parent, title, text, QMessageBox::Ok);
     }
     Answer AskYesNo(QWidget* parent, const QString& title, const QString& text) override {
-        const auto button = QMessageBox::question(parent, title, text,
-                                                  QMessageBox::Yes | QMessageBox::No);
+        const auto button = ShowMessage(parent, title, text, QMessageBox::Yes | QMessageBox::No);
         return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     QString Input(QWidget* parent, const QString& title, const QString& prompt) override {
         bool ok = false;
-        const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal,
-                                                   QString(), &ok);
+        const QString text =
+            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
         return ok ? text : QString();
     }
     std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) override {
@@ -64,6 +82,7 @@ public:
     void PumpEvents() override { QCoreApplication::processEvents(); }
 
 private:
+    static constexpr QFileDialog::Options FilterOptions = QFileDialog::HideNameFilterDetails;
     // A bare pattern such as "*.big" is not a file name; start in the working folder then.
     static QString StartPath(const QString& initialName) {
         return initialName.contains('*') ? QString() : initialName;

@@ -66,6 +66,9 @@ private:
     void SetValueEditing(bool enabled);
     void ApplyPendingEdits();
 
+    class RowSizes;
+
     VTR_STR::EditorHost& host_;
+    RowSizes* rowSizes_ = nullptr;  // owned by the list
     bool hostNotified_ = false;
 };
