@@ -82,7 +82,7 @@ std::vector<NamedData> Archives() {
         {{"a.txt", "hello"}},
         {{"Data\\INI\\game.ini", "[Game]\r\nSpeed=3\r\n"},
          {"Data\\INI\\empty.ini", ""},
-         {"Data\\lang\\generals.csf", TableBytes(tables[0])},
+         {"Data\\lang\\game.csf", TableBytes(tables[0])},
          {"Data\\readme.txt", "Read me\n"}},
         {{"A\\X\\f1", "1"}, {"B\\X\\f2", "22"}, {"x\\readme", "r"}, {"readme\\y.txt", "y"}},
         {{"\\lead.txt", "l"}, {"a\\\\b.txt", "b"}, {"trail\\", ""}, {"same", "1"}, {"same", "2"}},
