@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include "stringtable/VTR_CSF.h"
 #include "stringtable/VTR_CSFWND.h"
@@ -73,8 +74,10 @@ TEST_F(CsfWindow, UntouchedLabelsAreSavedExactlyAsRead) {
 
 TEST_F(CsfWindow, AddEntryRefusesDuplicatesAndCharactersOutsideTheCodePage) {
     // The answer to the prompt and the message shown ("": the label is added).
+    const char* longLabel = "MENU:SettingsPanelAudioMixerMasterVolumeSliderTooltipSecondLine";
     const std::pair<QString, QString> rows[] = {
         {"Delta", ""},
+        {longLabel, ""},
         {"ALPHA", ""},
         {QString::fromUtf16(u"\u20AC"), ""},
         {"alpha", "A label with that name already exists. Please choose another name."},
@@ -89,9 +92,13 @@ TEST_F(CsfWindow, AddEntryRefusesDuplicatesAndCharactersOutsideTheCodePage) {
         EXPECT_EQ(dialogs->messages.empty() ? "" : dialogs->messages[0].text, message);
     }
     std::vector<std::string> labels = kLabels;
-    for (const char* added : {"Delta", "ALPHA", "\x80"})
+    for (const char* added : {"Delta", longLabel, "ALPHA", "\x80"})
         labels.push_back(Label(added, u"(default text)"));
-    EXPECT_EQ(list->count(), 7);
+    EXPECT_EQ(list->count(), 8);
+    // The list scrolls sideways far enough to show the long label whole.
+    QCoreApplication::processEvents();
+    EXPECT_GE(list->horizontalScrollBar()->maximum() + list->viewport()->width(),
+              list->fontMetrics().horizontalAdvance(longLabel));
     EXPECT_EQ(Saved(), File(labels));
 }
 
