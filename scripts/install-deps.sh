@@ -4,6 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+          desktop-file-utils shared-mime-info
           libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
