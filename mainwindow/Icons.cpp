@@ -105,16 +105,28 @@ QImage DrawProgramIcon(int size) {
     p.setBrush(sky);
     p.drawRoundedRect(QRectF(12, 12, 232, 232), 44, 44);
 
+    // Below 32 pixels the papers would only blur the "V": the box alone fills the tile.
+    if (size < 32) {
+        p.setPen(QPen(FolderOutline, line));
+        p.setBrush(FolderFront);
+        p.drawPolygon(QPolygonF({{20, 48}, {236, 48}, {226, 84}, {30, 84}}));
+        p.setBrush(FolderBack);
+        p.drawRect(QRectF(30, 84, 196, 148));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(26, 50, 104));
+        p.drawPolygon(QPolygonF(
+            {{64, 100}, {110, 100}, {128, 164}, {146, 100}, {192, 100}, {150, 222}, {106, 222}}));
+        return image;
+    }
+
     // Two papers standing in the box.
     p.setPen(QPen(QColor(64, 80, 112), line));
     p.setBrush(QColor(248, 250, 255));
     p.drawPolygon(QPolygonF({{62, 104}, {74, 34}, {150, 46}, {140, 110}}));
     p.setBrush(QColor(214, 222, 236));
     p.drawPolygon(QPolygonF({{118, 108}, {136, 50}, {200, 68}, {186, 112}}));
-    if (size >= 32) {
-        p.setPen(QPen(QColor(112, 128, 160), line * 0.8));
-        for (int i = 0; i < 3; ++i) p.drawLine(QPointF(86, 60 + 16 * i), QPointF(134, 68 + 16 * i));
-    }
+    p.setPen(QPen(QColor(112, 128, 160), line * 0.8));
+    for (int i = 0; i < 3; ++i) p.drawLine(QPointF(86, 60 + 16 * i), QPointF(134, 68 + 16 * i));
 
     // The box: its rim, then its front with the "V".
     p.setPen(QPen(FolderOutline, line));

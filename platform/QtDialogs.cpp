@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -35,6 +36,7 @@ QString ToQtFilter(const QString& filter) {
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::NoIcon, title, text, buttons, parent);
+    for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());  // some styles give them one
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
