@@ -67,13 +67,15 @@ private:
             blockStart_ = offset;
         }
         const auto skip = static_cast<std::size_t>(offset - blockStart_);
-        return skip >= block_.size() ? std::string_view() : std::string_view(block_).substr(skip, count);
+        return skip >= block_.size() ? std::string_view()
+                                     : std::string_view(block_).substr(skip, count);
     }
 
     bool ReadHeader() {
         const std::string_view head = Peek(0, std::size_t(VTR_CORE::HeaderLength));
         if (!VTR_CORE::IsBigSignature(head.substr(0, 4))) {
-            Add(Severity::Wrong, "The file is not a BIG archive: it does not begin with \"BIGF\" or \"BIG4\".");
+            Add(Severity::Wrong,
+                "The file is not a BIG archive: it does not begin with \"BIGF\" or \"BIG4\".");
             return false;
         }
         if (head.size() < std::size_t(VTR_CORE::HeaderLength)) {
@@ -187,18 +189,18 @@ private:
             Add(Severity::Doubtful, Label(second) + " shares its data with " + Label(first, false) +
                                         ": replacing one in place would change the other.");
         else
-            Add(Severity::Wrong, Label(second) + ": data at offset " +
-                                     std::to_string(second.offset) + " overlaps the data of " +
-                                     Label(first, false) + " (offsets " + std::to_string(first.offset) +
-                                     " to " + std::to_string(first.End()) + ").");
+            Add(Severity::Wrong,
+                Label(second) + ": data at offset " + std::to_string(second.offset) +
+                    " overlaps the data of " + Label(first, false) + " (offsets " +
+                    std::to_string(first.offset) + " to " + std::to_string(first.End()) + ").");
     }
 
     void CheckNames() {
         std::unordered_map<std::string, const Record*> firstByName;
         for (const Record& record : records_) {
             if (record.name.empty()) {
-                Add(Severity::Doubtful, "Entry " + std::to_string(record.index + 1) +
-                                            " has an empty name.");
+                Add(Severity::Doubtful,
+                    "Entry " + std::to_string(record.index + 1) + " has an empty name.");
                 continue;
             }
             const auto [first, isNew] =
@@ -217,8 +219,8 @@ private:
         if (!here.Maps())
             Add(Severity::Doubtful, Label(record) + " cannot be extracted: " + here.problem + ".");
         else if (!windows.Maps())
-            Add(Severity::Doubtful, Label(record) + " cannot be extracted on Windows: " +
-                                        windows.problem + ".");
+            Add(Severity::Doubtful,
+                Label(record) + " cannot be extracted on Windows: " + windows.problem + ".");
     }
 
     // Every byte of every entry that lies inside the file, so that read errors show.
@@ -230,7 +232,8 @@ private:
         for (const Record& record : records_) {
             if (record.End() > length_) continue;
             for (std::int64_t at = record.offset; at < record.End();) {
-                const auto piece = std::size_t(std::min<std::int64_t>(ReadBlock, record.End() - at));
+                const auto piece =
+                    std::size_t(std::min<std::int64_t>(ReadBlock, record.End() - at));
                 file_->ReadAt(at, buffer.data(), piece);
                 at += std::int64_t(piece);
                 done.bytesDone += std::int64_t(piece);

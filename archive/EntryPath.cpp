@@ -35,10 +35,11 @@ void AppendUtf8(char16_t ch, std::string& out) {
 long NextCodePoint(std::string_view text, std::size_t& at) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(at);
-    const int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
-                                   : lead >= 0xE0 && lead < 0xF0   ? 3
-                                   : lead >= 0xF0 && lead < 0xF5   ? 4
-                                                                    : 0;
+    const int length = lead < 0x80                   ? 1
+                       : lead >= 0xC2 && lead < 0xE0 ? 2
+                       : lead >= 0xE0 && lead < 0xF0 ? 3
+                       : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                     : 0;
     if (length == 0 || at + length > text.size()) return -1;
     long code = length == 1 ? lead : lead & (0x7F >> length);
     for (int i = 1; i < length; ++i) {
@@ -46,8 +47,7 @@ long NextCodePoint(std::string_view text, std::size_t& at) {
         code = code << 6 | (byte(at + i) & 0x3F);
     }
     const long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF)
-        return -1;
+    if (code < smallest[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) return -1;
     at += length;
     return code;
 }
@@ -61,9 +61,8 @@ std::string CodePointLabel(long code) {
 bool IsDeviceName(std::string_view segment) {
     std::string base(segment.substr(0, segment.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
-    std::transform(base.begin(), base.end(), base.begin(), [](char c) {
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-    });
+    std::transform(base.begin(), base.end(), base.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
     if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
     if (base.size() != 4 || !(base.starts_with("COM") || base.starts_with("LPT"))) return false;
     // Windows also reserves the superscript digits 1, 2 and 3 (bytes B9, B2, B3 here).
@@ -77,8 +76,7 @@ std::string SegmentProblem(std::string_view segment, bool windowsRules) {
     if (segment == "..") return "it has a \"..\" segment, which would leave the folder";
     if (segment == ".") return "it has a \".\" segment";
     if (!windowsRules) return {};
-    if (IsDeviceName(segment))
-        return "\"" + NameToUtf8(segment) + "\" is a device name on Windows";
+    if (IsDeviceName(segment)) return "\"" + NameToUtf8(segment) + "\" is a device name on Windows";
     if (segment.back() == '.' || segment.back() == ' ')
         return "\"" + NameToUtf8(segment) + "\" ends in a dot or a space, which Windows drops";
     for (const char c : segment) {
@@ -96,6 +94,7 @@ std::string NameProblem(std::string_view name) {
                "\" (a path from the root)";
     if (name.find('/') != std::string_view::npos)
         return "the name holds a \"/\", which is not a folder separator in entry names";
+    if (name.find('\0') != std::string_view::npos) return "the name holds a zero byte";
     if (name.find(':') != std::string_view::npos)
         return "the name holds a \":\" (a drive letter or a stream name)";
     return {};
@@ -106,7 +105,8 @@ std::string NameProblem(std::string_view name) {
 std::string NameToUtf8(std::string_view name) {
     std::string text;
     text.reserve(name.size());
-    for (const char byte : name) AppendUtf8(platform::ByteToChar(static_cast<unsigned char>(byte)), text);
+    for (const char byte : name)
+        AppendUtf8(platform::ByteToChar(static_cast<unsigned char>(byte)), text);
     return text;
 }
 

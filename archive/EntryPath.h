@@ -17,9 +17,9 @@ struct PathMapping {
     bool Maps() const { return problem.empty(); }
 };
 
-// Maps `name` to path segments. Refused: an empty name, a leading "\" or "/", any "/" inside
-// (it would be a folder separator on some systems and break the way back), any ":" (a drive
-// letter or a stream name), empty segments, "." and "..". With `windowsRules` also the
+// Maps `name` to path segments. Refused: an empty name, a zero byte, a leading "\" or "/", any
+// "/" inside (it would be a folder separator on some systems and break the way back), any ":"
+// (a drive letter or a stream name), empty segments, "." and "..". With `windowsRules` also the
 // device names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension), segments
 // ending in a dot or a space, control characters and < > " | ? *.
 PathMapping NameToPath(std::string_view name, bool windowsRules);

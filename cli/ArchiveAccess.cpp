@@ -54,11 +54,10 @@ std::string TypedName(const std::string& typed) {
 
 std::string NewEntryName(const std::string& typed) {
     const std::string name = TypedName(typed);
-    const EntryPath::PathMapping mapping =
-        EntryPath::NameToPath(name, platform::WindowsFileNames);
+    const EntryPath::PathMapping mapping = EntryPath::NameToPath(name, platform::WindowsFileNames);
     if (!mapping.Maps())
-        throw VTR_STR::MalformedData(ShownName(name) + " cannot be an entry name: " +
-                                     mapping.problem + ".");
+        throw VTR_STR::MalformedData(ShownName(name) +
+                                     " cannot be an entry name: " + mapping.problem + ".");
     return name;
 }
 
@@ -74,7 +73,8 @@ std::vector<std::size_t> FindAll(const VTR_CORE::BigArchive& archive, const std:
                                  const std::string& archivePath) {
     std::vector<std::size_t> found = FindTyped(archive, typed);
     if (found.empty())
-        throw std::runtime_error(Quoted(archivePath) + " has no entry named " + Quoted(typed) + ".");
+        throw std::runtime_error(Quoted(archivePath) + " has no entry named " + Quoted(typed) +
+                                 ".");
     return found;
 }
 

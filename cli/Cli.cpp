@@ -36,7 +36,8 @@ void PrintToolHelp(std::ostream& out) {
     out << "Usage: vantor-cli COMMAND [options] ARGS\n"
            "       vantor-cli COMMAND --help\n"
            "       vantor-cli --version\n\n"
-           "Reads and changes BIG archives and their string tables (CSF) from the command line.\n\nCommands:\n";
+           "Reads and changes BIG archives and their string tables (CSF) from the command "
+           "line.\n\nCommands:\n";
     std::size_t width = 0;
     for (const Command* command : AllCommands()) width = std::max(width, command->name.size());
     for (const Command* command : AllCommands())

@@ -52,7 +52,8 @@ void WarnIfNamesakes(const VTR_CORE::BigArchive& archive, const std::string& typ
                      const std::string& done, Io& io) {
     const std::vector<std::size_t> found = FindTyped(archive, typed);
     for (std::size_t i = 1; i < found.size(); ++i)
-        Warn(io, EntryLabel(found[i], archive.Entries[found[i]].Name) + " has the same name; only " +
+        Warn(io, EntryLabel(found[i], archive.Entries[found[i]].Name) +
+                     " has the same name; only " +
                      EntryLabel(found[0], archive.Entries[found[0]].Name) + " was " + done + ".");
 }
 
@@ -63,9 +64,9 @@ int RunAdd(const std::vector<std::string>& args, Io& io) {
     parsed.ExpectPositional(2, SIZE_MAX, "the archive and the files to add");
     const std::vector<std::string>& positional = parsed.Positional();
     const std::optional<std::string> as = parsed.Value("as");
-    if (as && positional.size() != 2) throw UsageError("--as names one file, but " +
-                                                       std::to_string(positional.size() - 1) +
-                                                       " were given");
+    if (as && positional.size() != 2)
+        throw UsageError("--as names one file, but " + std::to_string(positional.size() - 1) +
+                         " were given");
     VTR_CORE::BigArchive archive = OpenArchive(positional[0]);
     for (std::size_t i = 1; i < positional.size(); ++i) {
         RefuseMissingFile(positional[i]);

@@ -104,8 +104,8 @@ private:
         const EntryPath::PathMapping mapping =
             EntryPath::NameToPath(entry.Name, platform::WindowsFileNames);
         if (!mapping.Maps()) {
-            Complain(io_, Capitalized(EntryLabel(index, entry.Name)) + " is not extracted: " + mapping.problem +
-                              ".");
+            Complain(io_, Capitalized(EntryLabel(index, entry.Name)) +
+                              " is not extracted: " + mapping.problem + ".");
             return false;
         }
         try {
@@ -114,7 +114,8 @@ private:
                            archive_.Data(index));
         } catch (const std::exception& error) {
             ReleaseData(entry);
-            throw std::runtime_error(Capitalized(EntryLabel(index, entry.Name)) + ": " + error.what());
+            throw std::runtime_error(Capitalized(EntryLabel(index, entry.Name)) + ": " +
+                                     error.what());
         }
         ReleaseData(entry);
         return true;
@@ -144,8 +145,8 @@ int RunExtract(const std::vector<std::string>& args, Io& io) {
     const std::string folder = parsed.Value("directory").value_or(".");
     VTR_CORE::BigArchive archive = OpenArchive(positional[0]);
     std::vector<bool> chosen;
-    const bool allMatched = ChooseEntries(archive, {positional.begin() + 1, positional.end()},
-                                          chosen, io);
+    const bool allMatched =
+        ChooseEntries(archive, {positional.begin() + 1, positional.end()}, chosen, io);
     DropDuplicates(archive, chosen, io);
     if (std::find(chosen.begin(), chosen.end(), true) != chosen.end()) MakeFolderPath(folder);
     const bool allWritten = Extraction(archive, folder, io).Run(chosen);

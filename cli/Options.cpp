@@ -66,8 +66,7 @@ private:
             flags.insert(spec->longName);
             if (!spec->takesValue) continue;
             const std::string rest = letters.substr(i + 1);
-            values[spec->longName] =
-                rest.empty() ? TakeValue(std::string("-") + letters[i]) : rest;
+            values[spec->longName] = rest.empty() ? TakeValue(std::string("-") + letters[i]) : rest;
             return;
         }
     }

@@ -82,8 +82,7 @@ std::string SignatureOption(const ParsedArgs& parsed) {
 }  // namespace
 
 int RunPack(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed =
-        ParseOptions(args, {{"output", 'o', true}, {"signature", 's', true}});
+    const ParsedArgs parsed = ParseOptions(args, {{"output", 'o', true}, {"signature", 's', true}});
     parsed.ExpectPositional(1, 1, "the folder to pack");
     const std::optional<std::string> output = parsed.Value("output");
     if (!output) throw UsageError("missing the archive to write (-o ARCHIVE)");

@@ -16,7 +16,10 @@ constexpr const char* ClearLine = "\r\x1b[K";
 
 ProgressBar::ProgressBar(Io& io, std::string label, std::int64_t entriesTotal,
                          std::int64_t bytesTotal)
-    : io_(io), label_(std::move(label)), entriesTotal_(entriesTotal), bytesTotal_(bytesTotal),
+    : io_(io),
+      label_(std::move(label)),
+      entriesTotal_(entriesTotal),
+      bytesTotal_(bytesTotal),
       shown_(io.errIsTerminal && (entriesTotal >= ManyEntries || bytesTotal >= LargeData)) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
@@ -27,7 +30,7 @@ void ProgressBar::Update(std::int64_t entriesDone, std::int64_t bytesDone) {
     if (now - lastDraw_ < RedrawInterval) return;
     lastDraw_ = now;
     // Bytes tell the time better than entries when there are many of them.
-    const double fraction = bytesTotal_ > 0 ? double(bytesDone) / double(bytesTotal_)
+    const double fraction = bytesTotal_ > 0     ? double(bytesDone) / double(bytesTotal_)
                             : entriesTotal_ > 0 ? double(entriesDone) / double(entriesTotal_)
                                                 : 1.0;
     Draw(std::clamp(fraction, 0.0, 1.0), entriesDone);

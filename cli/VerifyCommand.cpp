@@ -31,8 +31,7 @@ int RunVerify(const std::vector<std::string>& args, Io& io) {
         report = ArchiveCheck::CheckArchive(path, bar.Callback());
     }
     for (const ArchiveCheck::Finding& finding : report.findings)
-        io.out << (finding.severity == ArchiveCheck::Severity::Wrong ? "wrong:    "
-                                                                     : "doubtful: ")
+        io.out << (finding.severity == ArchiveCheck::Severity::Wrong ? "wrong:    " : "doubtful: ")
                << finding.message << "\n";
     io.out << Summary(report) << "\n";
     return report.AnyWrong() ? ExitFailure : ExitSuccess;

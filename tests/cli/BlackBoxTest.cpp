@@ -54,13 +54,14 @@ std::string AllBytes() {
 }
 
 // A tree with nested folders, an empty file, spaces and letters beyond ASCII in names.
-const std::map<std::string, std::string> kTree{
-    {"Data/INI/game.ini", "[Game]\r\nPace=2\r\n"},
-    {"Data/empty.dat", ""},
-    {"Data/Deep/er/still/bytes.bin", AllBytes()},
-    {"name with spaces.txt", "spaced"},
-    {"Art/Caf\xC3\xA9 \xC3\x9C" "ber \xE2\x82\xAC.tga", std::string(3000, '\x80')},
-    {"top.txt", "top"}};
+const std::map<std::string, std::string> kTree{{"Data/INI/game.ini", "[Game]\r\nPace=2\r\n"},
+                                               {"Data/empty.dat", ""},
+                                               {"Data/Deep/er/still/bytes.bin", AllBytes()},
+                                               {"name with spaces.txt", "spaced"},
+                                               {"Art/Caf\xC3\xA9 \xC3\x9C"
+                                                "ber \xE2\x82\xAC.tga",
+                                                std::string(3000, '\x80')},
+                                               {"top.txt", "top"}};
 
 std::string EntryNameOf(const std::string& relativePath) {
     std::string name = EntryPath::Utf8ToName(relativePath);
@@ -89,8 +90,8 @@ protected:
 TEST_P(RoundTrip, PackListExtractGivesBackEveryFileAndName) {
     const std::string& signature = GetParam();
     PutFiles(dir.File("src"), kTree);
-    const Process pack = Run({"pack", dir.File("src"), "-o", dir.File("a.big"), "--signature",
-                              signature});
+    const Process pack =
+        Run({"pack", dir.File("src"), "-o", dir.File("a.big"), "--signature", signature});
     ASSERT_EQ(pack.status, 0) << pack.err;
     EXPECT_EQ(pack.err, "");
     EXPECT_EQ(ReadBytes(dir.File("a.big")).substr(0, 4), signature);
@@ -136,10 +137,14 @@ TEST(BlackBox, NamesAreStoredInTheCodePageAndListedAsUtf8) {
     PutFiles(dir.File("src"), kTree);
     ASSERT_EQ(RunProgram({"pack", dir.File("src"), "-o", dir.File("a.big")}, scratch).status, 0);
     std::set<std::string> names;
-    for (const auto& [name, bytes] : clitest::ArchiveContents(dir.File("a.big"))) names.insert(name);
-    EXPECT_EQ(names.count("Art\\Caf\xE9 \xDC" "ber \x80.tga"), 1u);
+    for (const auto& [name, bytes] : clitest::ArchiveContents(dir.File("a.big")))
+        names.insert(name);
+    EXPECT_EQ(names.count("Art\\Caf\xE9 \xDC"
+                          "ber \x80.tga"),
+              1u);
     const Process json = RunProgram({"list", "--json", dir.File("a.big")}, scratch);
-    EXPECT_NE(json.out.find("{\"name\": \"Art\\\\Caf\xC3\xA9 \xC3\x9C" "ber \xE2\x82\xAC.tga\", "
+    EXPECT_NE(json.out.find("{\"name\": \"Art\\\\Caf\xC3\xA9 \xC3\x9C"
+                            "ber \xE2\x82\xAC.tga\", "
                             "\"size\": 3000, \"offset\": "),
               std::string::npos)
         << json.out;
@@ -182,21 +187,33 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, BadInput,
     ::testing::Values(
         BadInputRow{"MissingArchive", {"list", "@missing.big"}, "missing.big", "Cannot open"},
-        BadInputRow{"FolderAsArchive", {"extract", "@folder.big", "-C", "@out"}, "folder.big",
+        BadInputRow{"FolderAsArchive",
+                    {"extract", "@folder.big", "-C", "@out"},
+                    "folder.big",
                     "is a folder"},
         BadInputRow{"NotAnArchive", {"info", "@plain.txt"}, "plain.txt", "is not a BIG archive"},
-        BadInputRow{"TruncatedData", {"extract", "@truncated.big", "-C", "@out"}, "truncated.big",
+        BadInputRow{"TruncatedData",
+                    {"extract", "@truncated.big", "-C", "@out"},
+                    "truncated.big",
                     "past the end"},
         BadInputRow{"TruncatedDirectory", {"list", "@cut.big"}, "cut.big", "can hold at most"},
-        BadInputRow{"MissingInputFile", {"add", "@good.big", "@none.txt"}, "none.txt",
+        BadInputRow{"MissingInputFile",
+                    {"add", "@good.big", "@none.txt"},
+                    "none.txt",
                     "there is no such file"},
-        BadInputRow{"MissingReplacement", {"replace", "@good.big", "a.txt", "@none.txt"},
-                    "none.txt", "there is no file"},
-        BadInputRow{"MissingFolder", {"pack", "@nowhere", "-o", "@new.big"}, "nowhere",
-                    "is not a folder"},
-        BadInputRow{"UnwritableOutput", {"pack", "@folder.big", "-o", "@no/new.big"},
-                    "no/new.big", "Cannot create a temporary file"},
-        BadInputRow{"ExtractOntoAFile", {"extract", "@good.big", "-C", "@plain.txt"}, "plain.txt",
+        BadInputRow{"MissingReplacement",
+                    {"replace", "@good.big", "a.txt", "@none.txt"},
+                    "none.txt",
+                    "there is no file"},
+        BadInputRow{
+            "MissingFolder", {"pack", "@nowhere", "-o", "@new.big"}, "nowhere", "is not a folder"},
+        BadInputRow{"UnwritableOutput",
+                    {"pack", "@folder.big", "-o", "@no/new.big"},
+                    "no/new.big",
+                    "Cannot create a temporary file"},
+        BadInputRow{"ExtractOntoAFile",
+                    {"extract", "@good.big", "-C", "@plain.txt"},
+                    "plain.txt",
                     "Entry 1 \"a.txt\""}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -205,8 +222,8 @@ TEST(BlackBox, NoProgressBarWhenStandardErrorIsNotATerminal) {
     testsupport::NamedData many;
     for (int i = 0; i < 1500; ++i) many.emplace_back("f\\" + std::to_string(i), "x");
     MakeArchive(dir.File("many.big"), many);
-    const Process process = RunProgram({"extract", dir.File("many.big"), "-C", dir.File("out")},
-                                       scratch);
+    const Process process =
+        RunProgram({"extract", dir.File("many.big"), "-C", dir.File("out")}, scratch);
     EXPECT_EQ(process.status, 0);
     EXPECT_EQ(process.err, "");
     EXPECT_EQ(FilesUnder(dir.File("out")).size(), many.size());

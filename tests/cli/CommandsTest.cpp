@@ -22,9 +22,9 @@ bool Contains(const std::string& text, const std::string& part) {
 
 TEST(Extract, NamesThatWouldLeaveTheFolderAreReportedAndTheRestIsWritten) {
     TempDir dir;
-    const std::vector<std::string> unsafe{"..\\escaped.txt", "inner\\..\\..\\escaped2.txt",
-                                          "\\rooted.txt",    "/rooted2.txt",
-                                          "C:\\drive.txt",   "c:drive2.txt",
+    const std::vector<std::string> unsafe{"..\\escaped.txt",   "inner\\..\\..\\escaped2.txt",
+                                          "\\rooted.txt",      "/rooted2.txt",
+                                          "C:\\drive.txt",     "c:drive2.txt",
                                           "a/../../slash.txt", ""};
     NamedData entries{{"good\\kept.txt", "kept"}};
     for (const std::string& name : unsafe) entries.emplace_back(name, "bad " + name);
@@ -36,17 +36,17 @@ TEST(Extract, NamesThatWouldLeaveTheFolderAreReportedAndTheRestIsWritten) {
     EXPECT_EQ(outcome.status, 1);
     for (std::size_t i = 0; i < unsafe.size(); ++i)
         EXPECT_TRUE(Contains(outcome.err, "Entry " + std::to_string(i + 2) + " ")) << outcome.err;
-    EXPECT_EQ(FilesUnder(dir.path()),
-              (std::map<std::string, std::string>{{"crafted.big", ReadBytes(dir.File("crafted.big"))},
-                                                  {"out/deeper/good/kept.txt", "kept"},
-                                                  {"out/deeper/good/last.txt", "last"}}));
+    EXPECT_EQ(FilesUnder(dir.path()), (std::map<std::string, std::string>{
+                                          {"crafted.big", ReadBytes(dir.File("crafted.big"))},
+                                          {"out/deeper/good/kept.txt", "kept"},
+                                          {"out/deeper/good/last.txt", "last"}}));
 }
 
 TEST(Extract, TheFirstOfTwoEntriesWithOneNameIsWrittenAndTheSecondNamedInAWarning) {
     TempDir dir;
-    MakeArchive(dir.File("pair.big"), {{"Data\\Twin.txt", "first"},
-                                       {"other.txt", "other"},
-                                       {"data\\TWIN.TXT", "second"}});
+    MakeArchive(
+        dir.File("pair.big"),
+        {{"Data\\Twin.txt", "first"}, {"other.txt", "other"}, {"data\\TWIN.TXT", "second"}});
     for (const bool quiet : {false, true}) {
         std::vector<std::string> args{"extract", dir.File("pair.big"), "-C", dir.File("out")};
         if (quiet) args.push_back("-q");
@@ -123,7 +123,8 @@ TEST_P(EditTest, ChangesTheArchiveInPlaceKeepingSignatureAndOrder) {
     WriteBytes(dir.File("Loose/new.txt"), "new bytes");
     std::vector<std::string> args{row.args[0], archive};
     for (std::size_t i = 1; i < row.args.size(); ++i)
-        args.push_back(row.args[i].starts_with("@") ? dir.File(row.args[i].substr(1)) : row.args[i]);
+        args.push_back(row.args[i].starts_with("@") ? dir.File(row.args[i].substr(1))
+                                                    : row.args[i]);
 
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(testsupport::FsPath(dir.path()));  // "add" names by the path
@@ -144,24 +145,45 @@ TEST_P(EditTest, ChangesTheArchiveInPlaceKeepingSignatureAndOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Edits, EditTest,
     ::testing::Values(
-        EditRow{"AddByPath", {"add", "Loose/new.txt"}, 0,
-                {kBefore[0], kBefore[1], kBefore[2], {"Loose\\new.txt", "new bytes"}}, ""},
-        EditRow{"AddAs", {"add", "@Loose/new.txt", "--as", "Data/\xC3\xA9t\xC3\xA9.txt"}, 0,
-                {kBefore[0], kBefore[1], kBefore[2], {"Data\\\xE9t\xE9.txt", "new bytes"}}, ""},
-        EditRow{"AddTakenName", {"add", "@Loose/new.txt", "--as", "DATA/A.INI"}, 1, {},
+        EditRow{"AddByPath",
+                {"add", "Loose/new.txt"},
+                0,
+                {kBefore[0], kBefore[1], kBefore[2], {"Loose\\new.txt", "new bytes"}},
+                ""},
+        EditRow{"AddAs",
+                {"add", "@Loose/new.txt", "--as", "Data/\xC3\xA9t\xC3\xA9.txt"},
+                0,
+                {kBefore[0], kBefore[1], kBefore[2], {"Data\\\xE9t\xE9.txt", "new bytes"}},
+                ""},
+        EditRow{"AddTakenName",
+                {"add", "@Loose/new.txt", "--as", "DATA/A.INI"},
+                1,
+                {},
                 "already has entry 1"},
         EditRow{"AddUnsafeName", {"add", "@Loose/new.txt", "--as", "../x"}, 1, {}, "\"..\""},
         EditRow{"AddMissingFile", {"add", "Loose/none.txt"}, 1, {}, "none.txt"},
-        EditRow{"Replace", {"replace", "data/B.TXT", "@Loose/new.txt"}, 0,
-                {kBefore[0], {"Data\\b.txt", "new bytes"}, kBefore[2]}, ""},
-        EditRow{"ReplaceMissingEntry", {"replace", "Data/z.txt", "@Loose/new.txt"}, 1, {},
+        EditRow{"Replace",
+                {"replace", "data/B.TXT", "@Loose/new.txt"},
+                0,
+                {kBefore[0], {"Data\\b.txt", "new bytes"}, kBefore[2]},
+                ""},
+        EditRow{"ReplaceMissingEntry",
+                {"replace", "Data/z.txt", "@Loose/new.txt"},
+                1,
+                {},
                 "no entry named \"Data/z.txt\""},
         EditRow{"Remove", {"remove", "data\\a.ini", "C.DAT"}, 0, {kBefore[1]}, ""},
         EditRow{"RemoveMissingEntry", {"remove", "c.dat", "d.dat"}, 1, {}, "\"d.dat\""},
-        EditRow{"Rename", {"rename", "Data/b.txt", "Docs/b.txt"}, 0,
-                {kBefore[0], {"Docs\\b.txt", "b"}, kBefore[2]}, ""},
-        EditRow{"RenameCase", {"rename", "c.dat", "C.DAT"}, 0,
-                {kBefore[0], kBefore[1], {"C.DAT", "c"}}, ""},
+        EditRow{"Rename",
+                {"rename", "Data/b.txt", "Docs/b.txt"},
+                0,
+                {kBefore[0], {"Docs\\b.txt", "b"}, kBefore[2]},
+                ""},
+        EditRow{"RenameCase",
+                {"rename", "c.dat", "C.DAT"},
+                0,
+                {kBefore[0], kBefore[1], {"C.DAT", "c"}},
+                ""},
         EditRow{"RenameOntoOther", {"rename", "c.dat", "data/b.TXT"}, 1, {}, "already has entry 2"},
         EditRow{"RenameToUnmappable", {"rename", "c.dat", "\xC5\x8B"}, 1, {}, "U+014B"}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -213,7 +235,8 @@ INSTANTIATE_TEST_SUITE_P(
         VerifyRow{"EmptyName", MakeBig({{"", "1"}}), 0, "Entry 1 has an empty name."},
         VerifyRow{"Unsafe", MakeBig({{"..\\x", "1"}}), 0, "cannot be extracted: it has a \"..\""},
         VerifyRow{"WindowsOnly", MakeBig({{"aux.txt", "1"}}), 0, "cannot be extracted on Windows"},
-        VerifyRow{"FileLength", Patched(kGood, 4, std::string("\x01\0\0\0", 4)), 0, "gives the file length as 1"},
+        VerifyRow{"FileLength", Patched(kGood, 4, std::string("\x01\0\0\0", 4)), 0,
+                  "gives the file length as 1"},
         VerifyRow{"NotBig", "BIGX and more bytes", 1, "not a BIG archive"}),
     [](const auto& info) { return std::string(info.param.label); });
 

@@ -38,10 +38,15 @@ INSTANTIATE_TEST_SUITE_P(
     Names, NameToPathTest,
     ::testing::Values(
         MappingRow{"Nested", "Data\\INI\\a b.ini", false, {"Data", "INI", "a b.ini"}, ""},
-        MappingRow{"Cp1252Letters", "Art\\\xC9t\xE9\x80.tga", false, {"Art", "\xC3\x89t\xC3\xA9\xE2\x82\xAC.tga"}, ""},
+        MappingRow{"Cp1252Letters",
+                   "Art\\\xC9t\xE9\x80.tga",
+                   false,
+                   {"Art", "\xC3\x89t\xC3\xA9\xE2\x82\xAC.tga"},
+                   ""},
         MappingRow{"UndefinedByte", "x\x81", false, {"x\xC2\x81"}, ""},
         MappingRow{"DotsInside", "a..b\\.hidden", false, {"a..b", ".hidden"}, ""},
         MappingRow{"Empty", "", false, {}, "empty"},
+        MappingRow{"ZeroByte", std::string("a\0b", 3), false, {}, "zero byte"},
         MappingRow{"ParentFirst", "..\\evil.txt", false, {}, "\"..\""},
         MappingRow{"ParentInside", "a\\..\\..\\evil.txt", false, {}, "\"..\""},
         MappingRow{"ParentLast", "a\\..", false, {}, "\"..\""},
@@ -96,10 +101,12 @@ TEST_P(PathToNameTest, RefusesWhatAnEntryNameCannotHold) {
         ADD_FAILURE() << "no error";
     } catch (const VTR_STR::LimitExceeded& error) {
         EXPECT_TRUE(row.limit) << error.what();
-        EXPECT_NE(std::string(error.what()).find(row.messagePart), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find(row.messagePart), std::string::npos)
+            << error.what();
     } catch (const VTR_STR::MalformedData& error) {
         EXPECT_FALSE(row.limit) << error.what();
-        EXPECT_NE(std::string(error.what()).find(row.messagePart), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find(row.messagePart), std::string::npos)
+            << error.what();
     }
 }
 
@@ -133,21 +140,20 @@ TEST_P(PatternTest, MatchesWithoutCaseAndWithEitherSeparator) {
         << row.pattern << " against " << row.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Patterns, PatternTest,
-    ::testing::Values(PatternRow{"Data\\INI\\a.ini", "data\\ini\\A.INI", true},
-                      PatternRow{"data/ini/a.ini", "Data\\INI\\a.ini", true},
-                      PatternRow{"\xC9T\xC9.txt", "\xE9t\xE9.TXT", true},
-                      PatternRow{"*.ini", "Data\\INI\\a.ini", true},
-                      PatternRow{"*.ini", "Data\\INI\\a.ini.bak", false},
-                      PatternRow{"data/*/a.*", "Data\\INI\\a.ini", true},
-                      PatternRow{"a?c", "abc", true},
-                      PatternRow{"a?c", "ac", false},
-                      PatternRow{"*", "", true},
-                      PatternRow{"a*b*c", "aXbYbZc", true},
-                      PatternRow{"a*b*c", "aXbYcZ", false},
-                      PatternRow{"Data", "Data\\INI\\a.ini", false},
-                      PatternRow{"a\\b", "a/b", false}));
+INSTANTIATE_TEST_SUITE_P(Patterns, PatternTest,
+                         ::testing::Values(PatternRow{"Data\\INI\\a.ini", "data\\ini\\A.INI", true},
+                                           PatternRow{"data/ini/a.ini", "Data\\INI\\a.ini", true},
+                                           PatternRow{"\xC9T\xC9.txt", "\xE9t\xE9.TXT", true},
+                                           PatternRow{"*.ini", "Data\\INI\\a.ini", true},
+                                           PatternRow{"*.ini", "Data\\INI\\a.ini.bak", false},
+                                           PatternRow{"data/*/a.*", "Data\\INI\\a.ini", true},
+                                           PatternRow{"a?c", "abc", true},
+                                           PatternRow{"a?c", "ac", false},
+                                           PatternRow{"*", "", true},
+                                           PatternRow{"a*b*c", "aXbYbZc", true},
+                                           PatternRow{"a*b*c", "aXbYcZ", false},
+                                           PatternRow{"Data", "Data\\INI\\a.ini", false},
+                                           PatternRow{"a\\b", "a/b", false}));
 
 TEST(NamePattern, WildcardsCanBePlainBytes) {
     EXPECT_TRUE(NamePattern::Matches("a*", "A*", false));

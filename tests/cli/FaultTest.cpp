@@ -7,7 +7,6 @@
 #include <functional>
 
 #include "archive/EntryPath.h"
-
 #include "tests/cli/CliTestSupport.h"
 #include "tests/support/FaultyFileSystem.h"
 

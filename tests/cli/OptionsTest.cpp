@@ -9,8 +9,8 @@ namespace {
 
 using cli::OptionSpec;
 
-const std::vector<OptionSpec> kSpecs{{"long", 'l', false}, {"output", 'o', true},
-                                     {"json", 0, false}};
+const std::vector<OptionSpec> kSpecs{
+    {"long", 'l', false}, {"output", 'o', true}, {"json", 0, false}};
 
 struct ParseRow {
     const char* label;
@@ -36,7 +36,8 @@ TEST_P(ParseOptionsTest, ReadsFlagsValuesAndPositionalArguments) {
         EXPECT_EQ(parsed.Positional(), row.positional);
     } catch (const cli::UsageError& error) {
         EXPECT_NE(row.usageError, "") << error.what();
-        EXPECT_NE(std::string(error.what()).find(row.usageError), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find(row.usageError), std::string::npos)
+            << error.what();
     }
 }
 
@@ -88,11 +89,15 @@ INSTANTIATE_TEST_SUITE_P(
         ToolRow{"NoCommand", {}, 2, "", "no command given"},
         ToolRow{"UnknownCommand", {"unpack"}, 2, "", "unknown command \"unpack\""},
         ToolRow{"UnknownToolOption", {"--fast"}, 2, "", "unknown option --fast"},
-        ToolRow{"UnknownCommandOption", {"list", "--wide", "a.big"}, 2, "", "unknown option --wide"},
+        ToolRow{
+            "UnknownCommandOption", {"list", "--wide", "a.big"}, 2, "", "unknown option --wide"},
         ToolRow{"MissingArgument", {"list"}, 2, "", "missing the archive"},
         ToolRow{"TooManyArguments", {"info", "a.big", "b.big"}, 2, "", "unexpected argument"},
         ToolRow{"PackWithoutOutput", {"pack", "."}, 2, "", "missing the archive to write"},
-        ToolRow{"BadSignature", {"pack", ".", "-o", "x.big", "--signature", "BIGX"}, 2, "",
+        ToolRow{"BadSignature",
+                {"pack", ".", "-o", "x.big", "--signature", "BIGX"},
+                2,
+                "",
                 "the signature must be BIGF or BIG4"},
         ToolRow{"AsWithTwoFiles", {"add", "a.big", "x", "y", "--as", "z"}, 2, "", "--as names one"},
         ToolRow{"MissingArchive", {"list", "no such.big"}, 1, "", "Cannot open \"no such.big\""}),
