@@ -9,40 +9,27 @@
 #include <utility>
 #include <vector>
 
-#include "archive/VTR_CORE.h"
 #include "examples/PackArchive.h"
 #include "platform/FileSystem.h"
-#include "stringtable/VTR_CSF.h"
+#include "stringtable/CsfTable.h"
 
 namespace {
 
 using NamedData = std::vector<std::pair<std::string, std::string>>;
 
-void AddLabel(const std::string& label, const std::u16string& value, bool noString = false) {
-    VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[VTR_CSF::EndMark()];
-    record.Label = label;
-    record.Value = value;
-    record.StringTag = noString ? "" : "RTS";
-    record.NoString = noString;
-    record.InUse = true;
-}
-
 // A string table with a plain label, a multi-line value, a label without a string and values
 // beyond ASCII.
 std::string ExampleStringTable() {
-    VTR_CSF::CsfInitialise();
-    VTR_CSF::ClearStringTable();
-    AddLabel("GUI:Start", u"Start game");
-    AddLabel("GUI:Welcome",
-             u"Welcome to the example archive.\r\nRight-click a file and choose "
-             u"\"Edit file\" to change it.");
-    AddLabel("GUI:Placeholder", u"", true);
-    AddLabel("GUI:Greeting",
-             u"Gr\u00fc\u00dfe \u2013 \u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1"
-             u"\u03b1 \u2013 \u041f\u0440\u0438\u0432\u0435\u0442");
-    std::string bytes = VTR_CSF::WriteStringTable();
-    VTR_CSF::ClearStringTable();
-    return bytes;
+    VTR_CSF::CsfTable table;
+    table.Add("GUI:Start", u"Start game");
+    table.Add("GUI:Welcome",
+              u"Welcome to the example archive.\nRight-click a file and choose "
+              u"\"Edit file\" to change it.");
+    table.Labels[table.Add("GUI:Placeholder", u"")].HasString = false;
+    table.Add("GUI:Greeting",
+              u"Gr\u00fc\u00dfe \u2013 \u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1"
+              u"\u03b1 \u2013 \u041f\u0440\u0438\u0432\u0435\u0442");
+    return table.Write();
 }
 
 NamedData LooseFiles(const std::filesystem::path& root) {
