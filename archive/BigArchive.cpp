@@ -166,7 +166,8 @@ public:
                                 std::to_string(length_) + " bytes).");
         const std::int32_t offset = Field(numbers.substr(0, 4), index, recordOffset, "data offset");
         const std::int32_t size = Field(numbers.substr(4, 4), index, recordOffset, "data size");
-        entry.Name.assign(ReadName(index, recordOffset));
+        const std::string_view name = ReadName(index, recordOffset);
+        entry.Name.assign(name.data(), name.size());
         if (std::int64_t{offset} + size > length_)
             throw MalformedData(EntryLabel(index, entry.Name) + ": data at offset " +
                                 std::to_string(offset) + " with size " + std::to_string(size) +
@@ -186,15 +187,14 @@ public:
     }
 
 private:
-    std::int32_t Field(std::string_view bytes, std::size_t index, std::int64_t recordOffset,
-                       const char* field) {
-        try {
-            return GEN_COVERT::BytesToLong(bytes, false);
-        } catch (const std::overflow_error&) {
+    // A big-endian number of the format: 2^31 and above is out of its range.
+    static std::int32_t Field(std::string_view bytes, std::size_t index, std::int64_t recordOffset,
+                              const char* field) {
+        const std::uint32_t value = UnsignedBigEndian(bytes);
+        if (value > MaxFormatNumber)
             throw LimitExceeded(RecordPlace(index, recordOffset) + ": the " + field + " " +
-                                std::to_string(UnsignedBigEndian(bytes)) +
-                                " is out of range (at most 2147483647).");
-        }
+                                std::to_string(value) + " is out of range (at most 2147483647).");
+        return static_cast<std::int32_t>(value);
     }
 
     std::string_view ReadName(std::size_t index, std::int64_t recordOffset) {
@@ -223,14 +223,18 @@ std::vector<ArchiveEntry> WalkDirectory(platform::ReadableFile& file, const std:
     DirectoryWalk walk(file, name, loadWhole);
     signature = walk.ReadSignature();
     const std::size_t count = walk.ReadCount(maxEntries);
-    std::vector<ArchiveEntry> entries(count);
+    std::vector<ArchiveEntry> entries;
+    entries.reserve(count);
     Progress done{0, static_cast<std::int64_t>(count), 0, 0};
     std::int64_t recordOffset = HeaderLength;
     for (std::size_t i = 0; i < count; ++i) {
-        if (progress) progress(done);
-        recordOffset = walk.ReadRecord(i, recordOffset, entries[i]);
-        ++done.entriesDone;
+        if (progress) {
+            progress(done);
+            ++done.entriesDone;
+        }
+        recordOffset = walk.ReadRecord(i, recordOffset, entries.emplace_back());
     }
+    done.entriesDone = static_cast<std::int64_t>(count);
     if (progress) progress(done);
     return entries;
 }
