@@ -26,8 +26,7 @@ public:
 
 void SetEntryNames(const std::vector<std::string>& names) {
     VTR_CORE::BlankEntries();
-    VTR_CORE::Archive().Entries.resize(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) VTR_CORE::Archive().Entries[i].Name = names[i];
+    for (const std::string& name : names) VTR_CORE::Archive().Add(name, std::string());
 }
 
 int FileNodes(QTreeWidget& tree) {
