@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test headless.
 #   scripts/test.sh           all stages: the test suite, the suite again under AddressSanitizer
-#                             and UndefinedBehaviorSanitizer, each fuzz target for a minute, and
-#                             a benchmark smoke run
+#                             and UndefinedBehaviorSanitizer, each fuzz target for a minute,
+#                             a benchmark smoke run, and the Windows build (MinGW-w64) with
+#                             its tests run under Wine
 #   scripts/test.sh --quick   only the first stage (build in ./build and run the test suite)
 # Environment: FUZZ_SECONDS (default 60) bounds each fuzz target's run.
 set -euo pipefail
@@ -68,6 +69,11 @@ if [ -x build/bench/vantor_bench ]; then
     stage "Benchmark smoke run"
     build/bench/vantor_bench --small
 fi
+
+stage "Windows: cross build with MinGW-w64, engine and command-line tests under Wine"
+windows_started=$SECONDS
+scripts/windows-build.sh build-windows-ci
+echo "Windows stage: $((SECONDS - windows_started)) s"
 
 stage "All stages passed in $((SECONDS - started)) s; main test run:"
 tail -n 3 "$main_log"

@@ -36,7 +36,8 @@ public:
         for (int attempt = 0; path_.empty(); ++attempt) {
             const fs::path candidate = base / ("vantor-test-" + std::to_string(random()));
             std::error_code error;
-            if (fs::create_directory(candidate, error)) path_ = Utf8(candidate);
+            if (fs::create_directory(candidate, error))
+                path_ = Utf8(candidate);
             else if (error || attempt == 99)
                 throw std::runtime_error("cannot create a folder in " + Utf8(base));
         }
@@ -45,14 +46,17 @@ public:
     ~TempDir() {
         namespace fs = std::filesystem;
         std::error_code ignored;
-        const fs::path root = FsPath(path_);
+        fs::path root = FsPath(path_);
+        // On Windows std::filesystem stops at 260 characters unless the path has this prefix.
+        if (fs::path::preferred_separator == '\\')
+            root = fs::path(u8"\\\\?\\") += root.make_preferred();
         fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
         for (fs::recursive_directory_iterator item(root, ignored), end; item != end;
              item.increment(ignored))
-            fs::permissions(item->path(),
-                            item->is_directory(ignored) ? fs::perms::owner_all
-                                                        : fs::perms::owner_write,
-                            fs::perm_options::add | fs::perm_options::nofollow, ignored);
+            fs::permissions(
+                item->path(),
+                item->is_directory(ignored) ? fs::perms::owner_all : fs::perms::owner_write,
+                fs::perm_options::add | fs::perm_options::nofollow, ignored);
         fs::remove_all(root, ignored);
     }
     TempDir(const TempDir&) = delete;
@@ -89,8 +93,8 @@ inline std::string BigEndian32(unsigned value) {
             static_cast<char>(value >> 8), static_cast<char>(value)};
 }
 inline std::string LittleEndian32(unsigned value) {
-    return {static_cast<char>(value), static_cast<char>(value >> 8),
-            static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 24)};
 }
 
 using NamedData = std::vector<std::pair<std::string, std::string>>;
