@@ -35,6 +35,7 @@ struct Context {
 
 void RunArchiveFigures(Context& context);
 void RunStringTableFigures(Context& context);
+void RunStrFigures(Context& context);
 void RunWindowFigures(Context& context);
 
 }  // namespace bench

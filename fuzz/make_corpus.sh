@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$1"
 out="$2"
 
-rm -rf "$out/big" "$out/csf" "$out/text" "$out/tree"
+rm -rf "$out/big" "$out/csf" "$out/str" "$out/text" "$out/tree"
 "$build/fuzz/vantor_fuzz_seeds" "$out"
 
 shopt -s nullglob
@@ -24,4 +24,5 @@ if [ -d "$root/examples/content" ]; then
     done < <(find "$root/examples/content" -type f -size -64k -print0)
 fi
 echo "seed corpora in $out: $(ls "$out/big" | wc -l) archives, $(ls "$out/csf" | wc -l) tables," \
-     "$(ls "$out/text" | wc -l) texts, $(ls "$out/tree" | wc -l) name lists"
+     "$(ls "$out/str" | wc -l) text sources, $(ls "$out/text" | wc -l) texts," \
+     "$(ls "$out/tree" | wc -l) name lists"

@@ -1,6 +1,7 @@
 // Writes seed corpora for the fuzz targets with the project's own writers: BIG archives through
-// WriteArchive, string tables through WriteStringTable, and the entry names of those archives
-// for the folder tree. Usage: vantor_fuzz_seeds <folder>; makes big/, csf/, text/, tree/ in it.
+// WriteArchive, string tables through WriteStringTable and as text sources, and the entry names
+// of those archives for the folder tree. Usage: vantor_fuzz_seeds <folder>; makes big/, csf/,
+// str/, text/, tree/ in it.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -13,6 +14,7 @@
 
 #include "archive/VTR_CORE.h"
 #include "examples/PackArchive.h"
+#include "stringtable/StrFormat.h"
 #include "stringtable/VTR_CSF.h"
 
 namespace {
@@ -98,9 +100,34 @@ std::vector<std::string> Texts() {
     };
 }
 
+// Text sources: the tables above through the text writer, and one with what hand-edited files
+// hold (comments inside blocks, END in any case, stray text, a stray END, Windows-1252).
+std::vector<std::string> Sources() {
+    std::vector<std::string> sources;
+    for (const auto& labels : Tables()) {
+        VTR_CSF::CsfTable table;
+        for (const Label& label : labels) {
+            VTR_CSF::CsfLabel& added = table.Labels.emplace_back();
+            added.Name = label.name;
+            added.Value = label.value;
+            added.HasString = !label.noString;
+            added.HasExtra = !label.extra.empty();
+            added.Extra = label.extra;
+        }
+        sources.push_back(VTR_CSF::WriteStr(table, "seed", sources.size() % 2 == 1));
+    }
+    sources.push_back(
+        "// c\r\nA:One\r\n  // in\r\n\"say \"hi\" \\/ \\q\" tail\r\nEnd\r\nEND\r\n"
+        "B\r\n\"caf\xe9\\u00e9\"\r\nsnd\r\nend\r\n");
+    return sources;
+}
+
 void WriteSeeds(const std::filesystem::path& root) {
-    for (const char* sub : {"big", "csf", "text", "tree"})
+    for (const char* sub : {"big", "csf", "str", "text", "tree"})
         std::filesystem::create_directories(root / sub);
+    const auto sources = Sources();
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        WriteFile(root / "str" / ("source" + std::to_string(i) + ".str"), sources[i]);
     const auto tables = Tables();
     for (std::size_t i = 0; i < tables.size(); ++i)
         WriteFile(root / "csf" / ("table" + std::to_string(i) + ".csf"), TableBytes(tables[i]));

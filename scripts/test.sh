@@ -46,7 +46,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz-ci -G Ninja -DCMAKE_BUILD_TYPE=Rel
 cmake --build build-fuzz-ci --target vantor_fuzz -j "$jobs"
 seeds="$root/build-fuzz-ci/seeds"
 fuzz/make_corpus.sh build-fuzz-ci "$seeds"
-for pair in big_reader:big csf_reader:csf text_display:text directory_tree:tree \
+for pair in big_reader:big csf_reader:csf str_reader:str text_display:text directory_tree:tree \
     entry_path:tree; do
     target="fuzz_${pair%%:*}"
     [ -x "build-fuzz-ci/fuzz/$target" ] || { echo "$target was not built"; exit 1; }

@@ -1,0 +1,192 @@
+#include "stringtable/CsfCompare.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "stringtable/StrFormat.h"
+
+namespace VTR_CSF {
+
+namespace {
+
+constexpr unsigned char LowerCase(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+    // Windows-1252: the accented capitals, and the four pairs outside that block.
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+    switch (c) {
+        case 0x8A:
+            return 0x9A;
+        case 0x8C:
+            return 0x9C;
+        case 0x8E:
+            return 0x9E;
+        case 0x9F:
+            return 0xFF;
+        default:
+            return c;
+    }
+}
+
+constexpr std::array<unsigned char, 256> kFolded = [] {
+    std::array<unsigned char, 256> folded{};
+    for (unsigned c = 0; c < folded.size(); ++c)
+        folded[c] = LowerCase(static_cast<unsigned char>(c));
+    return folded;
+}();
+
+unsigned char FoldByte(unsigned char c) { return kFolded[c]; }
+
+std::uint64_t FoldedHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037u;  // FNV-1a over the folded bytes
+    for (char c : name) hash = (hash ^ FoldByte(static_cast<unsigned char>(c))) * 1099511628211u;
+    return hash;
+}
+
+bool SameFolded(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return FoldByte(static_cast<unsigned char>(x)) ==
+                      FoldByte(static_cast<unsigned char>(y));
+           });
+}
+
+// A table's labels grouped by name without a node per label: an open-addressing table of each
+// name's first label, and a link from every label to the next label of its name.
+class NameIndex {
+public:
+    explicit NameIndex(const CsfTable& table)
+        : table_(table), next_(table.Labels.size(), NoLabel), first_(table.Labels.size()) {
+        std::size_t size = 16;
+        while (size < 2 * table.Labels.size()) size *= 2;
+        slots_.assign(size, NoLabel);
+        std::vector<std::size_t> last(table.Labels.size());
+        for (std::size_t i = 0; i < table.Labels.size(); ++i) {
+            std::size_t& slot = slots_[SlotOf(table.Labels[i].Name)];
+            if (slot == NoLabel)
+                slot = i;
+            else
+                next_[last[slot]] = i;
+            first_[i] = slot;
+            last[slot] = i;
+        }
+    }
+    // The first label named `name`, or NoLabel.
+    std::size_t Find(std::string_view name) const { return slots_[SlotOf(name)]; }
+    std::size_t Next(std::size_t index) const { return next_[index]; }
+    std::size_t First(std::size_t index) const { return first_[index]; }
+
+private:
+    // Where `name` is in slots_, or the empty slot where it would go.
+    std::size_t SlotOf(std::string_view name) const {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = FoldedHash(name) & mask;; at = (at + 1) & mask)
+            if (slots_[at] == NoLabel || SameFolded(table_.Labels[slots_[at]].Name, name))
+                return at;
+    }
+
+    const CsfTable& table_;
+    std::vector<std::size_t> slots_, next_, first_;
+};
+
+}  // namespace
+
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+std::vector<std::size_t> PairLabels(const CsfTable& from, const CsfTable& to) {
+    const NameIndex index(from);
+    // For each name's first label in `from`, the next one not yet paired.
+    std::vector<std::size_t> untaken(from.Labels.size());
+    for (std::size_t i = 0; i < untaken.size(); ++i) untaken[i] = i;
+    std::vector<std::size_t> partners(to.Labels.size(), NoLabel);
+    for (std::size_t i = 0; i < to.Labels.size(); ++i) {
+        const std::size_t first = index.Find(to.Labels[i].Name);
+        if (first == NoLabel || untaken[first] == NoLabel) continue;
+        partners[i] = untaken[first];
+        untaken[first] = index.Next(partners[i]);
+    }
+    return partners;
+}
+
+std::vector<std::size_t> FirstOfName(const CsfTable& table) {
+    const NameIndex index(table);
+    std::vector<std::size_t> result(table.Labels.size());
+    for (std::size_t i = 0; i < result.size(); ++i) result[i] = index.First(i);
+    return result;
+}
+
+bool SameString(const CsfLabel& a, const CsfLabel& b) {
+    if (a.HasString != b.HasString) return false;
+    if (!a.HasString) return true;
+    return a.Value == b.Value && a.HasExtra == b.HasExtra && (!a.HasExtra || a.Extra == b.Extra);
+}
+
+std::vector<LabelChange> Diff(const CsfTable& oldTable, const CsfTable& newTable) {
+    const std::vector<std::size_t> partners = PairLabels(oldTable, newTable);
+    std::vector<bool> paired(oldTable.Labels.size(), false);
+    for (std::size_t partner : partners)
+        if (partner != NoLabel) paired[partner] = true;
+    std::vector<LabelChange> changes;
+    for (std::size_t i = 0; i < paired.size(); ++i)
+        if (!paired[i]) changes.push_back({ChangeKind::OnlyInOld, i, NoLabel});
+    for (std::size_t i = 0; i < partners.size(); ++i)
+        if (partners[i] == NoLabel) changes.push_back({ChangeKind::OnlyInNew, NoLabel, i});
+    for (std::size_t i = 0; i < partners.size(); ++i) {
+        if (partners[i] == NoLabel) continue;
+        if (!SameString(oldTable.Labels[partners[i]], newTable.Labels[i]))
+            changes.push_back({ChangeKind::Changed, partners[i], i});
+    }
+    return changes;
+}
+
+std::string DescribeString(const CsfLabel& label) {
+    if (!label.HasString) return "(no string)";
+    std::string text = '"' + EscapeUnits(label.Value) + '"';
+    if (label.HasExtra) text += " extra \"" + EscapeBytes(label.Extra) + '"';
+    return text;
+}
+
+std::string DiffLine(const LabelChange& change, const CsfTable& oldTable,
+                     const CsfTable& newTable) {
+    const CsfLabel* oldLabel =
+        change.OldIndex == NoLabel ? nullptr : &oldTable.Labels[change.OldIndex];
+    const CsfLabel* newLabel =
+        change.NewIndex == NoLabel ? nullptr : &newTable.Labels[change.NewIndex];
+    switch (change.Kind) {
+        case ChangeKind::OnlyInOld:
+            return "- " + EscapeBytes(oldLabel->Name) + " = " + DescribeString(*oldLabel);
+        case ChangeKind::OnlyInNew:
+            return "+ " + EscapeBytes(newLabel->Name) + " = " + DescribeString(*newLabel);
+        case ChangeKind::Changed:
+            break;
+    }
+    return "~ " + EscapeBytes(newLabel->Name) + " = " + DescribeString(*oldLabel) + " -> " +
+           DescribeString(*newLabel);
+}
+
+MergeResult Merge(const CsfTable& source, const CsfTable& translation) {
+    MergeResult result;
+    result.Table.Labels = source.Labels;
+    result.Table.Language = translation.Language;
+    const std::vector<std::size_t> partners = PairLabels(translation, source);
+    std::vector<bool> used(translation.Labels.size(), false);
+    for (std::size_t i = 0; i < partners.size(); ++i) {
+        if (partners[i] == NoLabel) {
+            result.Untranslated.push_back(i);
+            continue;
+        }
+        CsfLabel& label = result.Table.Labels[i];
+        label = translation.Labels[partners[i]];
+        label.Name = source.Labels[i].Name;  // the source's spelling of the name
+        used[partners[i]] = true;
+        ++result.CarriedOver;
+    }
+    for (std::size_t i = 0; i < used.size(); ++i)
+        if (!used[i]) result.Dropped.push_back(i);
+    return result;
+}
+
+}  // namespace VTR_CSF

@@ -1,0 +1,220 @@
+// The text source of string tables: tables through text and back, sources as read, and the
+// lines that break the format.
+#include <gtest/gtest.h>
+
+#include "archive/VTR_STR.h"
+#include "platform/CodePage.h"
+#include "stringtable/StrFormat.h"
+
+using VTR_CSF::CsfLabel;
+using VTR_CSF::CsfTable;
+using VTR_CSF::StrEncoding;
+
+namespace {
+
+CsfLabel Str(std::string name, std::u16string value, const char* extra = nullptr) {
+    CsfLabel label;
+    label.Name = std::move(name);
+    label.Value = std::move(value);
+    label.HasExtra = extra != nullptr;
+    if (extra) label.Extra = extra;
+    return label;
+}
+
+CsfLabel NoStr(std::string name) {
+    CsfLabel label;
+    label.Name = std::move(name);
+    label.HasString = false;
+    return label;
+}
+
+// "name=value|extra;" per label, "name;" without a string; names and extras widened from the
+// code page, so the expectation does not go through the code under test.
+std::u16string Describe(const CsfTable& table) {
+    std::u16string out;
+    for (const CsfLabel& label : table.Labels) {
+        out += platform::BytesToText(label.Name);
+        if (label.HasString) out += u"=" + label.Value;
+        if (label.HasExtra) out += u"|" + platform::BytesToText(label.Extra);
+        out += u";";
+    }
+    return out;
+}
+
+std::u16string AllUnits() {
+    std::u16string units;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) units.push_back(static_cast<char16_t>(u));
+    return units;
+}
+
+// Every line of `text` ends as asked, and nothing but a line end holds a CR or LF.
+void ExpectLineEnds(const std::string& text, bool lf) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            ASSERT_TRUE(!lf && i + 1 < text.size() && text[i + 1] == '\n') << i;
+        } else if (text[i] == '\n') {
+            ASSERT_EQ(i > 0 && text[i - 1] == '\r', !lf) << i;
+        }
+    }
+    ASSERT_FALSE(text.starts_with("\xEF\xBB\xBF"));
+}
+
+TEST(StrFormat, TablesGoThroughTextAndBackUnchanged) {
+    std::vector<CsfLabel> many;
+    for (int i = 0; i < 40000; ++i)
+        many.push_back(Str("Row:" + std::to_string(i), u"v\n" + std::u16string(i % 7, u'x')));
+    // clang-format off
+    const std::pair<const char*, CsfTable> rows[] = {
+        {"every code unit", {{Str("All", AllUnits())}, 0}},
+        {"unpaired surrogates", {{Str("S", u"\xD800"), Str("T", u"a\xDC00" u"b\xDBFF"),
+                                  Str("U", u"\xDC00\xD800")}, 1}},
+        {"quotes and backslashes", {{Str("Q", u"\"\\\"\\\\n\\u0041\\/\\ \\H\\"),
+                                     Str("R", u"\\\n\\\\"), Str("\"Q\"", u"\"")}, 2}},
+        {"empty, string-less, line breaks", {{Str("E", u""), NoStr("N"),
+                                              Str("B", u"a\r\nb\rc\nd\r"), NoStr("x\\ny")}, 3}},
+        {"extras", {{Str("W1", u"w", "snd_one"), Str("W2", u"", ""), Str("W3", u"x", " pad "),
+                     Str("W4", u"y", "//c"), Str("W5", u"z", "End"), Str("W6", u"q", "\"\\"),
+                     Str("W7", u"r", "\xE9\x81\t\n\x7F\\n"), Str("W8", u"s", "\\")}, 4}},
+        {"code-page names and the language", {{Str("Gr\xFC\xDF\x81\x9F", u"\u00E9\u20AC\U0001F600"),
+                                               Str("GR\xDC\xDF\x81\x9F", u"2")}, 0xFFFFFFFF}},
+        {"40,000 labels", {many, 7}},
+    };
+    // clang-format on
+    for (const auto& [name, original] : rows) {
+        SCOPED_TRACE(name);
+        const std::string csf = original.Write();
+        CsfTable read;
+        read.Read(csf);
+        for (const bool lf : {false, true}) {
+            const std::string text = VTR_CSF::WriteStr(read, "t.csf", lf);
+            ExpectLineEnds(text, lf);
+            const VTR_CSF::StrDocument doc = VTR_CSF::ReadStr(text, "t.str", StrEncoding::Utf8);
+            EXPECT_TRUE(doc.HasLanguage);
+            ASSERT_EQ(doc.Table, read);
+            EXPECT_EQ(doc.Table.Write(), csf);
+        }
+    }
+}
+
+TEST(StrFormat, WritesTheBlocksAsExpected) {
+    const CsfTable table{{Str("A:B", u"Hi \"x\"\n\t\xD800"), NoStr("N"), Str("W", u"", "")}, 8};
+    EXPECT_EQ(VTR_CSF::WriteStr(table, "t", true),
+              "// language: 8\n\nA:B\n\"Hi \\\"x\\\"\\n\\u0009\\uD800\"\nEND\n\nN\nEND\n\n"
+              "W\n\"\"\n\\\nEND\n");
+}
+
+struct SourceRow {
+    const char* name;
+    std::string source;
+    std::u16string labels;
+    std::vector<const char*> warnings;  // in order, each a part of one warning
+    StrEncoding encoding = StrEncoding::Detect;
+    long language = -1;  // -1: the source names none
+};
+
+TEST(StrFormat, ReadsSourcesAsWritten) {
+    // clang-format off
+    const SourceRow rows[] = {
+        {"comments in blocks, END cases", "// top\r\nA:One\r\n  // in\r\n\"one\"\r\n\r\n // x\r\n"
+         "End\r\n\r\n  A:Two \t\r\n\"two\"\r\nend\r\n", u"A:One=one;A:Two=two;", {}},
+        {"unknown escapes, inner quotes", "K\n\"a\\/b\\H\\ c\\qd\\u12G\\\"\nEND\n"
+         "Q\n\"say \"hi\" now\"\nEND\n", u"K=a\\/b\\H\\ c\\qd\\u12G\\;Q=say \"hi\" now;", {}},
+        {"known escapes", "E\n  \"\\n\\r\\\"\\\\\\u0041\\u00e9\\uD800\"  \nEND",
+         u"E=\n\r\"\\A\u00E9\xD800;", {}},
+        {"stray text and a stray END", "// c\nEND\nS\n\"v\" trailing\nEND\n", u"S=v;",
+         {"line 2: END without a label",
+          "line 4: text after the closing double quote is ignored: trailing"}},
+        {"windows-1252", "Caf\xE9\r\n\"\x80 \xE9\x81\"\r\nEND",
+         u"Caf\u00E9=\u20AC \u00E9\u0081;", {}},
+        {"utf-8 with a byte order mark",
+         "\xEF\xBB\xBFN\n\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"\nEND\n",
+         u"N=\u00E9\u20AC\U0001F600;", {}},
+        {"utf-8 read as windows-1252", "N\n\"\xC3\xA9\"\nEND", u"N=\u00C3\u00A9;", {},
+         StrEncoding::Windows1252},
+        {"lone CR line ends, empty and no string", "A\r\"\"\rEND\rN\rEND\r", u"A=;N;", {}},
+        {"extras",
+         "W\n\"w\"\nsnd_one\nEND\nX\n\"x\"\n \\ \nEND\nY\n\"y\"\n\\u0020p\\u00e9\\\\\nEND",
+         u"W=w|snd_one;X=x|;Y=y| p\u00E9\\;", {}},
+        {"duplicates and a quoted name", "D\n\"1\"\nEND\n\"q\"\nEND\nd\n\"2\"\nEND",
+         u"D=1;\"q\";d=2;",
+         {"line 4: the label name \"q\" starts with a double quote",
+          "line 6: label \"d\" has the name of the label on line 1"}},
+        {"language", "// language: 12\n// language of the game\nA\nEND", u"A;", {},
+         StrEncoding::Detect, 12},
+    };
+    // clang-format on
+    for (const SourceRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const VTR_CSF::StrDocument doc = VTR_CSF::ReadStr(row.source, "f.str", row.encoding);
+        EXPECT_EQ(Describe(doc.Table), row.labels);
+        ASSERT_EQ(doc.Warnings.size(), row.warnings.size());
+        for (std::size_t i = 0; i < row.warnings.size(); ++i)
+            EXPECT_NE(doc.Warnings[i].find(std::string("f.str ") + row.warnings[i]),
+                      std::string::npos)
+                << doc.Warnings[i];
+        EXPECT_EQ(doc.HasLanguage, row.language >= 0);
+        EXPECT_EQ(doc.Table.Language, row.language >= 0 ? row.language : 0);
+        // Text to table to text to table: the same table.
+        const std::string text = VTR_CSF::WriteStr(doc.Table, "f.str");
+        EXPECT_EQ(VTR_CSF::ReadStr(text, "again").Table, doc.Table) << text;
+    }
+}
+
+TEST(StrFormat, MalformedSourcesNameTheLine) {
+    const std::tuple<const char*, std::string, StrEncoding, const char*> rows[] = {
+        {"no closing quote", "A\n\"v\"\nEND\nB\n\n\"open\nEND", StrEncoding::Detect,
+         "line 6: the value has no closing double quote"},
+        {"no END at the end", "A\nEND\n// c\nB\n\"b\"\n", StrEncoding::Detect,
+         "line 4: label \"B\" has no END before the end of the file"},
+        {"second value line", "A\n\"a\"\n// c\n\"b\"\nEND", StrEncoding::Detect,
+         "line 4: a second value line for label \"A\""},
+        {"unquoted value", "A\r\nvalue\r\nEND", StrEncoding::Detect,
+         "line 2: expected a value in double quotes or END"},
+        {"END missing before the next block", "A\n\"a\"\nB\n\"b\"\nEND", StrEncoding::Detect,
+         "line 4: expected END after the extra value of label \"A\""},
+        {"line after the extra", "A\n\"a\"\nsnd\nmore\nEND", StrEncoding::Detect,
+         "line 4: expected END after the extra value"},
+        {"not utf-8 when forced", "A\r\n\"ok\"\r\nEND\r\nB\r\"\xE9\"\rEND", StrEncoding::Utf8,
+         "line 5: not UTF-8 (byte 0xE9)"},
+        {"not utf-8 after a byte order mark", "\xEF\xBB\xBF\nA\n\"\xC3\"\nEND", StrEncoding::Detect,
+         "line 3: not UTF-8 (byte 0xC3) although"},
+        {"outside the code page", "A\n\"ok\"\nEND\n\xC5\x81\nEND", StrEncoding::Detect,
+         "line 4: the label name holds the character U+0141"},
+        {"extra outside the code page", "A\n\"ok\"\n\\u0141\nEND", StrEncoding::Detect,
+         "line 3: the extra value holds the character U+0141"},
+        {"language too large", "// language: 4294967296\nA\nEND", StrEncoding::Detect,
+         "line 1: the language must be a number"},
+    };
+    for (const auto& [name, source, encoding, message] : rows) {
+        SCOPED_TRACE(name);
+        try {
+            VTR_CSF::ReadStr(source, "bad.str", encoding);
+            ADD_FAILURE() << "read without an error";
+        } catch (const VTR_STR::MalformedData& error) {
+            EXPECT_NE(std::string(error.what()).find(std::string("bad.str ") + message),
+                      std::string::npos)
+                << error.what();
+        }
+    }
+}
+
+TEST(StrFormat, RefusesNamesTheTextCannotHold) {
+    const std::pair<std::string, const char*> rows[] = {
+        {"", "an empty name"},    {" lead", "blanks at an end"}, {"trail\t", "blanks at an end"},
+        {"a\rb", "a line break"}, {"//x", "starts with //"},     {"eNd", "reads as END"},
+    };
+    for (const auto& [name, reason] : rows) {
+        SCOPED_TRACE(name);
+        const CsfTable table{{Str("ok", u"1"), Str(name, u"2")}, 0};
+        try {
+            VTR_CSF::WriteStr(table, "in.csf");
+            ADD_FAILURE() << "written";
+        } catch (const VTR_STR::LimitExceeded& error) {
+            const std::string message = error.what();
+            EXPECT_TRUE(message.starts_with("in.csf: label 2 ")) << message;
+            EXPECT_NE(message.find(reason), std::string::npos) << message;
+        }
+    }
+}
+
+}  // namespace
