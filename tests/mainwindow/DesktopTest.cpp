@@ -117,8 +117,7 @@ TEST(StartUp, LoadsTheArgumentAsLoadDoesAndRefusedLoadsLeaveSaveOnTheLoadedArchi
         MainWindowSession session;
         const std::string path = good ? session.WriteBig(entries) : session.dir.File("notes.txt");
         if (!good) WriteBytes(path, "BIGnot");
-        VTR_MAIN& window = *session.window;
-        StartWith(window, ReadCommandLine({Text(path)}));
+        StartWith(*session.window, ReadCommandLine({Text(path)}));
         QTRY_VERIFY(session.tree->topLevelItemCount() > 0 || !session.messages.empty());
         EXPECT_EQ(Render(session.tree), good ? "[Data]\n  one.ini#0\n" : "");
         EXPECT_EQ(session.Find("but_Save")->isEnabled(), good);
