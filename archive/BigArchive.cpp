@@ -497,7 +497,7 @@ std::string BigArchive::HeadBytes(std::int64_t fileLength, std::int64_t director
     return head;
 }
 
-void BigArchive::Write(const std::string& path, const ProgressCallback& report) {
+void BigArchive::Write(const std::string& path, const ProgressCallback& report, bool durable) {
     const std::int64_t fileLength = WrittenLength();
     const std::int64_t directoryEnd = DirectoryEnd();
     const std::string head = HeadBytes(fileLength, directoryEnd);
@@ -517,7 +517,7 @@ void BigArchive::Write(const std::string& path, const ProgressCallback& report) 
     }
     pieces.Send();
     source.reset();
-    out.Commit();
+    out.Commit(durable);
     std::int64_t dataOffset = directoryEnd + std::int64_t(Trailer.size());
     for (ArchiveEntry& entry : Entries) {
         entry.Size = static_cast<std::int32_t>(entry.Data.size());

@@ -20,6 +20,9 @@ struct Sizes {
     int largeRuns = 5;  // runs of the figures that move the large archive
     int extractRuns = 11;
     int smallRuns = 21;  // runs of the figures that take milliseconds
+    int cliFiles = 10000;  // files in the folder the command-line tool packs and extracts
+    std::size_t cliBytes = std::size_t(512) << 20;  // their total size
+    int cliListFiles = 100000;  // small files in the archive the tool lists
 };
 
 Sizes FullSizes();
@@ -37,5 +40,6 @@ void RunArchiveFigures(Context& context);
 void RunStringTableFigures(Context& context);
 void RunStrFigures(Context& context);
 void RunWindowFigures(Context& context);
+void RunCliFigures(Context& context);
 
 }  // namespace bench

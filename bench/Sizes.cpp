@@ -17,6 +17,9 @@ Sizes SmallSizes() {
     sizes.largeRuns = 2;
     sizes.extractRuns = 2;
     sizes.smallRuns = 3;
+    sizes.cliFiles = 200;
+    sizes.cliBytes = std::size_t(2) << 20;
+    sizes.cliListFiles = 2000;
     return sizes;
 }
 

@@ -101,7 +101,8 @@ int RunPack(const std::vector<std::string>& args, Io& io) {
         }
     }
     ProgressBar bar(io, "writing", std::int64_t(files.size()), archive.WrittenLength());
-    archive.Write(*output, bar.Callback());
+    // Not flushed to the disk (as tar does not): the files it is made from are still there.
+    archive.Write(*output, bar.Callback(), false);
     return ExitSuccess;
 }
 
