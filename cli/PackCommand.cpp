@@ -8,6 +8,7 @@
 #include "cli/ArchiveCommands.h"
 #include "cli/Options.h"
 #include "cli/ProgressBar.h"
+#include "platform/Console.h"
 
 namespace cli {
 
@@ -72,6 +73,24 @@ void WarnAboutCaseTwins(const std::vector<FileToPack>& files, Io& io) {
     }
 }
 
+std::string LastSegment(const std::string& path) {
+    const std::size_t separator = path.find_last_of(platform::WindowsFileNames ? "/\\" : "/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// An earlier copy of the archive being written, lying in the folder, is not packed into it.
+void LeaveOutTheOutput(std::vector<FileToPack>& files, const std::string& output, Io& io) {
+    if (platform::Files().Kind(output) != platform::PathKind::RegularFile) return;
+    const platform::FileStamp outputStamp = platform::Files().OpenRead(output)->Stamp();
+    const std::string outputName = LastSegment(output);
+    std::erase_if(files, [&](const FileToPack& file) {
+        if (LastSegment(file.path) != outputName) return false;
+        if (!(platform::Files().OpenRead(file.path)->Stamp() == outputStamp)) return false;
+        Warn(io, Quoted(file.path) + " is left out: it is the archive being written.");
+        return true;
+    });
+}
+
 std::string SignatureOption(const ParsedArgs& parsed) {
     const std::string signature = parsed.Value("signature").value_or("BIGF");
     if (!VTR_CORE::IsBigSignature(signature))
@@ -91,7 +110,8 @@ int RunPack(const std::vector<std::string>& args, Io& io) {
         throw platform::FileError("Cannot pack " + Quoted(folder) + ": it is not a folder.");
 
     VTR_CORE::BigArchive archive(SignatureOption(parsed));
-    const std::vector<FileToPack> files = FolderWalk(folder, io).Files();
+    std::vector<FileToPack> files = FolderWalk(folder, io).Files();
+    LeaveOutTheOutput(files, *output, io);
     WarnAboutCaseTwins(files, io);
     {
         ProgressBar bar(io, "reading", std::int64_t(files.size()), 0);

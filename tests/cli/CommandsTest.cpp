@@ -101,6 +101,30 @@ TEST(Extract, ALinkWhereAFileGoesIsReplacedNotFollowed) {
     EXPECT_EQ(ReadBytes(dir.File("out/x.txt")), "from the archive");
 }
 
+TEST(Pack, AnOldCopyOfTheArchiveInTheFolderIsLeftOut) {
+    TempDir dir;
+    clitest::PutFiles(dir.path(), {{"Data/a.ini", "a"}, {"b.txt", "b"}});
+    const std::string archive = dir.File("Data/self.big");
+    ASSERT_EQ(RunTool({"pack", dir.path(), "-o", archive}).status, 0);
+    const std::string bytes = ReadBytes(archive);
+    const clitest::Outcome again = RunTool({"pack", dir.path(), "-o", archive});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(Contains(again.err, "self.big\" is left out")) << again.err;
+    EXPECT_EQ(ReadBytes(archive), bytes);
+    EXPECT_EQ(ArchiveContents(archive), (NamedData{{"Data\\a.ini", "a"}, {"b.txt", "b"}}));
+}
+
+TEST(Pack, FilesWhoseNamesDifferOnlyInCaseArePackedWithAWarning) {
+    TempDir dir;
+    clitest::PutFiles(dir.File("in"), {{"Data/a.ini", "a"}, {"data/A.INI", "A"}});
+    if (FilesUnder(dir.File("in")).size() != 2) GTEST_SKIP() << "names here ignore letter case";
+    const clitest::Outcome outcome = RunTool({"pack", dir.File("in"), "-o", dir.File("x.big")});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(Contains(outcome.err, "differ only in letter case")) << outcome.err;
+    EXPECT_EQ(ArchiveContents(dir.File("x.big")),
+              (NamedData{{"Data\\a.ini", "a"}, {"data\\A.INI", "A"}}));
+}
+
 struct EditRow {
     const char* label;
     std::vector<std::string> args;  // after the archive; "@" + name stands for a loose file
