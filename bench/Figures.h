@@ -9,7 +9,7 @@
 namespace bench {
 
 struct Sizes {
-    int directoryEntries = 4096;
+    int directoryEntries = 100000;
     std::size_t archiveBytes = std::size_t(512) << 20;
     int archiveEntries = 1024;  // the large archive holds entries of archiveBytes / archiveEntries
     std::size_t extractBytes = std::size_t(64) << 20;

@@ -6,7 +6,7 @@ Sizes FullSizes() { return Sizes{}; }
 
 Sizes SmallSizes() {
     Sizes sizes;
-    sizes.directoryEntries = 256;
+    sizes.directoryEntries = 2000;
     sizes.archiveBytes = std::size_t(4) << 20;
     sizes.archiveEntries = 64;
     sizes.extractBytes = std::size_t(1) << 20;

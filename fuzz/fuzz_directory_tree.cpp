@@ -1,6 +1,6 @@
 // The folder tree on arbitrary entry names (the input split at zero bytes, which a BIG name
-// cannot hold; at most the 4096 slots of the archive directory). Properties: exactly one file
-// node per entry up to the first empty name, each entry's tag exactly once, no file node with
+// cannot hold; at most 4096 names). Properties: exactly one file node per entry, empty names
+// included, each entry's tag exactly once, no file node with
 // children, every folder with at least one child and unique among its siblings, parents created
 // before their children, and each file node's folder path spelling its entry's name.
 #include <cstdint>
@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "archive/DirectoryTree.h"
 #include "fuzz/FuzzSupport.h"
-#include "mainwindow/DirectoryTree.h"
 
 using DirectoryTree::NodeKind;
 using fuzzsupport::Require;
@@ -31,12 +31,6 @@ std::vector<std::string> SplitNames(const std::string& input) {
     return names;
 }
 
-std::size_t EntriesBeforeEndMark(const std::vector<std::string>& names) {
-    std::size_t count = 0;
-    while (count < names.size() && !names[count].empty()) ++count;
-    return count;
-}
-
 std::string PathOf(const std::vector<DirectoryTree::TreeNode>& nodes, int index) {
     std::string path = nodes[index].Text;
     for (int parent = nodes[index].Parent; parent >= 0; parent = nodes[parent].Parent)
@@ -49,7 +43,7 @@ std::string PathOf(const std::vector<DirectoryTree::TreeNode>& nodes, int index)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto names = SplitNames(fuzzsupport::AsBytes(data, size));
     const auto nodes = DirectoryTree::BuildTreeNodes(names);
-    const std::size_t entries = EntriesBeforeEndMark(names);
+    const std::size_t entries = names.size();
 
     std::vector<int> fileNodeOfEntry(entries, -1);
     std::vector<int> children(nodes.size(), 0);
