@@ -14,6 +14,14 @@ const char* const NamesHelp =
 
 std::string WithNames(const std::string& help) { return help + "\n" + NamesHelp; }
 
+// The four commands that change an archive in place.
+std::string ForEdit(const std::string& help) {
+    return WithNames(help +
+                     "\nThe archive keeps its signature and the order of its entries. It is\n"
+                     "rewritten through a temporary file renamed over it, so it is either the\n"
+                     "old or the new archive, never a mix.\n");
+}
+
 }  // namespace
 
 const std::vector<Command>& ArchiveCommands() {
@@ -57,25 +65,25 @@ const std::vector<Command>& ArchiveCommands() {
                    "  -s, --signature BIGF|BIG4 the signature to write (default BIGF)\n"),
          RunPack},
         {"add", "add files to an archive",
-         WithNames("Usage: vantor-cli add ARCHIVE FILE... [--as NAME]\n\n"
-                   "Adds each FILE as a new entry at the end of ARCHIVE, named by its path as\n"
-                   "given (\"Data/INI/a.ini\" becomes \"Data\\INI\\a.ini\"). An entry of that\n"
-                   "name must not exist yet; use \"replace\" to change one.\n\n"
-                   "      --as NAME  the entry name for the one FILE given\n"),
+         ForEdit("Usage: vantor-cli add ARCHIVE FILE... [--as NAME]\n\n"
+                 "Adds each FILE as a new entry at the end of ARCHIVE, named by its path as\n"
+                 "given (\"Data/INI/a.ini\" becomes \"Data\\INI\\a.ini\"). An entry of that\n"
+                 "name must not exist yet; use \"replace\" to change one.\n\n"
+                 "      --as NAME  the entry name for the one FILE given\n"),
          RunAdd},
         {"replace", "replace an entry's data with a file",
-         WithNames("Usage: vantor-cli replace ARCHIVE NAME FILE\n\n"
-                   "Makes FILE's bytes the data of the entry NAME. Of several entries with that\n"
-                   "name, the first is replaced.\n"),
+         ForEdit("Usage: vantor-cli replace ARCHIVE NAME FILE\n\n"
+                 "Makes FILE's bytes the data of the entry NAME. Of several entries with that\n"
+                 "name, the first is replaced.\n"),
          RunReplace},
         {"remove", "remove entries from an archive",
-         WithNames("Usage: vantor-cli remove ARCHIVE NAME...\n\n"
-                   "Removes every entry with one of the names. Nothing is changed when a name\n"
-                   "is not in the archive.\n"),
+         ForEdit("Usage: vantor-cli remove ARCHIVE NAME...\n\n"
+                 "Removes every entry with one of the names. Nothing is changed when a name\n"
+                 "is not in the archive.\n"),
          RunRemove},
         {"rename", "rename an entry",
-         WithNames("Usage: vantor-cli rename ARCHIVE OLD NEW\n\n"
-                   "Gives the entry OLD the name NEW, which no other entry may have.\n"),
+         ForEdit("Usage: vantor-cli rename ARCHIVE OLD NEW\n\n"
+                 "Gives the entry OLD the name NEW, which no other entry may have.\n"),
          RunRename},
         {"verify", "read a whole archive and report what is wrong",
          "Usage: vantor-cli verify ARCHIVE\n\n"
