@@ -73,6 +73,16 @@ fi
 stage "Windows: cross build with MinGW-w64, engine and command-line tests under Wine"
 windows_started=$SECONDS
 scripts/windows-build.sh build-windows-ci
+# The Windows program prints byte for byte what the Linux one prints.
+wine_prefix="$root/build-windows-ci/wineprefix"
+cmake/wine-run.sh "$wine_prefix"
+for command in list "list --long" "list --json" info verify; do  # $command splits into words
+    cmp <(build/cli/vantor-cli $command examples/example.big) \
+        <(cmake/wine-run.sh "$wine_prefix" build-windows-ci/cli/vantor-cli.exe $command \
+              examples/example.big) ||
+        { echo "vantor-cli.exe $command prints otherwise than vantor-cli"; exit 1; }
+done
+WINEPREFIX="$wine_prefix" "$(command -v wineserver || echo /usr/lib/wine/wineserver)" -k
 echo "Windows stage: $((SECONDS - windows_started)) s"
 
 stage "All stages passed in $((SECONDS - started)) s; main test run:"
