@@ -58,34 +58,47 @@ public:
         : table_(table), next_(table.Labels.size(), NoLabel), first_(table.Labels.size()) {
         std::size_t size = 16;
         while (size < 2 * table.Labels.size()) size *= 2;
-        slots_.assign(size, NoLabel);
+        slots_.assign(size, Slot{});
         std::vector<std::size_t> last(table.Labels.size());
         for (std::size_t i = 0; i < table.Labels.size(); ++i) {
-            std::size_t& slot = slots_[SlotOf(table.Labels[i].Name)];
-            if (slot == NoLabel)
-                slot = i;
+            const std::uint64_t hash = FoldedHash(table.Labels[i].Name);
+            Slot& slot = slots_[SlotOf(table.Labels[i].Name, hash)];
+            if (slot.index == NoLabel)
+                slot = {hash, i};
             else
-                next_[last[slot]] = i;
-            first_[i] = slot;
-            last[slot] = i;
+                next_[last[slot.index]] = i;
+            first_[i] = slot.index;
+            last[slot.index] = i;
         }
     }
     // The first label named `name`, or NoLabel.
-    std::size_t Find(std::string_view name) const { return slots_[SlotOf(name)]; }
+    std::size_t Find(std::string_view name) const {
+        return slots_[SlotOf(name, FoldedHash(name))].index;
+    }
     std::size_t Next(std::size_t index) const { return next_[index]; }
     std::size_t First(std::size_t index) const { return first_[index]; }
 
 private:
+    // A name's first label with the name's hash, so that most probes need not read the name.
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::size_t index = NoLabel;
+    };
+
     // Where `name` is in slots_, or the empty slot where it would go.
-    std::size_t SlotOf(std::string_view name) const {
+    std::size_t SlotOf(std::string_view name, std::uint64_t hash) const {
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = FoldedHash(name) & mask;; at = (at + 1) & mask)
-            if (slots_[at] == NoLabel || SameFolded(table_.Labels[slots_[at]].Name, name))
+        for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
+            const Slot& slot = slots_[at];
+            if (slot.index == NoLabel ||
+                (slot.hash == hash && SameFolded(table_.Labels[slot.index].Name, name)))
                 return at;
+        }
     }
 
     const CsfTable& table_;
-    std::vector<std::size_t> slots_, next_, first_;
+    std::vector<Slot> slots_;
+    std::vector<std::size_t> next_, first_;
 };
 
 }  // namespace
