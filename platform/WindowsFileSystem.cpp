@@ -110,8 +110,13 @@ public:
         const bool onward = at >= lastEnd_ && at - lastEnd_ < kWindow;
         if (small && !InWindow(at, count) && onward) {
             window_.resize(kWindow);
-            window_.resize(ReadDirect(at, window_.data(), kWindow));
             windowStart_ = at;
+            try {
+                window_.resize(ReadDirect(at, window_.data(), kWindow));
+            } catch (...) {
+                window_.clear();  // nothing of a failed read may be served later
+                throw;
+            }
         }
         std::size_t done = 0;
         if (small && InWindow(at, 1)) {
@@ -398,8 +403,11 @@ public:
     }
 
     std::vector<FolderItem> ListFolder(const std::string& path) override {
+        std::string folder = path;  // "a/" and "a" list the same, also with the long prefix
+        while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+            folder.pop_back();
         WIN32_FIND_DATAW found{};
-        HANDLE search = FindFirstFileExW(ApiPath(path + "\\*").c_str(), FindExInfoBasic, &found,
+        HANDLE search = FindFirstFileExW(ApiPath(folder + "\\*").c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
         std::vector<FolderItem> items;
         if (search == INVALID_HANDLE_VALUE) {
@@ -411,7 +419,7 @@ public:
             const std::string name = Narrow(found.cFileName);
             if (name == "." || name == "..") continue;
             items.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                                       ? Kind(path + "\\" + name)
+                                       ? Kind(folder + "\\" + name)
                                        : KindOfAttributes(found.dwFileAttributes)});
         } while (FindNextFileW(search, &found));
         const DWORD error = GetLastError();
