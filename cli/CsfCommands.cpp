@@ -258,16 +258,16 @@ const std::vector<Command>& CsfCommands() {
              EncodingHelp + "\nExit status: 0 when equal, 1 when they differ, 2 on an error.\n",
          RunCsfDiff},
         {"csf-merge", "carry a translation over to a new version of the source table",
-         std::string(
-             "Usage: vantor-cli csf-merge --source NEW --translation OLD -o OUT\n"
-             "                            [--report FILE] [--lf] [--encoding E]\n\n"
-             "OUT gets NEW's labels in NEW's order. A label OLD also has takes OLD's\n"
-             "value and extra (the n-th of a repeated name pairs with the n-th); the\n"
-             "others keep NEW's. OUT has OLD's language. Inputs and OUT may be CSF\n"
-             "tables (.csf) or text sources (.str). A summary goes to the standard error.\n\n"
-             "      --report FILE  list the untranslated labels and the labels of OLD\n"
-             "                     that NEW dropped\n"
-             "      --lf           end text lines with LF alone\n") +
+         std::string("Usage: vantor-cli csf-merge --source NEW --translation OLD -o OUT\n"
+                     "                            [--report FILE] [--lf] [--encoding E]\n\n"
+                     "OUT gets NEW's labels in NEW's order. A label OLD also has takes OLD's\n"
+                     "value and extra (the n-th of a repeated name pairs with the n-th); the\n"
+                     "others keep NEW's. OUT has OLD's language (NEW's when OLD is a text source\n"
+                     "without a language line). Inputs and OUT may be CSF tables (.csf) or text\n"
+                     "sources (.str). A summary goes to the standard error.\n\n"
+                     "      --report FILE  list the untranslated labels and the labels of OLD\n"
+                     "                     that NEW dropped\n"
+                     "      --lf           end text lines with LF alone\n") +
              EncodingHelp,
          RunCsfMerge},
     };
