@@ -38,7 +38,8 @@ NamedData LooseFiles(const std::filesystem::path& root) {
         if (!item.is_regular_file()) continue;
         std::string name = item.path().lexically_relative(root).generic_string();
         std::replace(name.begin(), name.end(), '/', '\\');
-        files.emplace_back(name, platform::ReadWholeFile(item.path().string()));
+        const std::u8string path = item.path().u8string();
+        files.emplace_back(name, platform::ReadWholeFile(std::string(path.begin(), path.end())));
     }
     return files;
 }

@@ -77,9 +77,12 @@ std::u16string StoredUnits(std::string_view stored) {
 }
 
 void AppendStoredUnits(std::string& out, std::u16string_view units) {
+    const std::size_t start = out.size();
+    out.resize(start + units.size() * 2);
+    char* at = out.data() + start;
     for (const char16_t unit : units) {
-        out.push_back(static_cast<char>(0xFFu - (unit & 0xFFu)));
-        out.push_back(static_cast<char>(0xFFu - (unit >> 8)));
+        *at++ = static_cast<char>(0xFFu - (unit & 0xFFu));
+        *at++ = static_cast<char>(0xFFu - (unit >> 8));
     }
 }
 
@@ -111,34 +114,34 @@ std::size_t ReadRecord(std::string_view data, std::size_t markerPos, CsfLabel& l
     return in.Position();
 }
 
-std::string LittleEndian(std::size_t value, const std::string& what) {
-    if (value > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw VTR_STR::LimitExceeded("The string table cannot be saved: " + what +
-                                     " is too long for the CSF format.");
-    return GEN_COVERT::LongToBytes(static_cast<std::int32_t>(value), false);
+void AppendField(std::string& out, std::uint32_t value) {
+    for (std::size_t i = 0; i < kFieldSize; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
 }
 
-std::string Fixed(std::uint32_t value) {
-    std::string bytes(kFieldSize, '\0');
-    for (std::size_t i = 0; i < kFieldSize; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
-    return bytes;
+// Appends a count or length as four little-endian bytes; `what` names it when it does not fit.
+void AppendNumber(std::string& out, std::size_t value, const char* what, const CsfLabel* label) {
+    if (value > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw VTR_STR::LimitExceeded(
+            std::string("The string table cannot be saved: ") + what +
+            (label ? " of label \"" + label->Name + "\"" : std::string()) +
+            " is too long for the CSF format.");
+    AppendField(out, static_cast<std::uint32_t>(value));
 }
 
 void AppendRecord(std::string& out, const CsfLabel& label) {
-    const std::string where = "label \"" + label.Name + "\"";
     out += LabelMarker;
-    out += LittleEndian(label.HasString ? 1 : 0, where);
-    out += LittleEndian(label.Name.size(), where);
+    AppendNumber(out, label.HasString ? 1 : 0, "the string count", &label);
+    AppendNumber(out, label.Name.size(), "the name", &label);
     out += label.Name;
     if (!label.HasString) return;
     // The tag must keep the marker four bytes long; a label never given one gets "RTS".
     out += label.HasExtra ? 'W' : ' ';
     out += label.StringTag.size() == kStringTagSize ? std::string_view(label.StringTag)
                                                      : kDefaultStringTag;
-    out += LittleEndian(label.Value.size(), "the value of " + where);
+    AppendNumber(out, label.Value.size(), "the value", &label);
     AppendStoredUnits(out, label.Value);
     if (!label.HasExtra) return;
-    out += LittleEndian(label.Extra.size(), "the extra value of " + where);
+    AppendNumber(out, label.Extra.size(), "the extra value", &label);
     out += label.Extra;
 }
 
@@ -160,19 +163,23 @@ void CsfTable::Read(std::string_view data) {
 }
 
 std::string CsfTable::Write() const {
-    std::string records;
     std::size_t strings = 0;
+    std::size_t length = kHeaderSize;
     for (const CsfLabel& label : Labels) {
-        AppendRecord(records, label);
-        if (label.HasString) ++strings;
+        length += 12 + label.Name.size();
+        if (!label.HasString) continue;
+        ++strings;
+        length += 8 + label.Value.size() * 2 + (label.HasExtra ? 4 + label.Extra.size() : 0);
     }
     std::string out(CsfSignature);
-    out += Fixed(WrittenVersion);
-    out += LittleEndian(Labels.size(), "the label count");
-    out += LittleEndian(strings, "the string count");
-    out += Fixed(Language);
-    out += Fixed(Unused);
-    return out + records;
+    out.reserve(length);
+    AppendField(out, WrittenVersion);
+    AppendNumber(out, Labels.size(), "the label count", nullptr);
+    AppendNumber(out, strings, "the string count", nullptr);
+    AppendField(out, Language);
+    AppendField(out, Unused);
+    for (const CsfLabel& label : Labels) AppendRecord(out, label);
+    return out;
 }
 
 std::vector<std::size_t> CsfTable::Find(std::string_view name) const {

@@ -71,8 +71,10 @@ void WritePreviewFile(const std::string& bytes) {
     platform::EnsurePrivateTempFolder();
     platform::WriteFileAtomic(path, {bytes});
     std::error_code error;
+    // The path is UTF-8; a plain string would be read in the system's code page on Windows.
     std::filesystem::permissions(
-        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+        std::filesystem::path(std::u8string(path.begin(), path.end())),
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
         std::filesystem::perm_options::replace, error);
     if (error)
         throw platform::FileError("Unable to restrict the rights of " + path + ": " +
