@@ -14,8 +14,8 @@
 
 #include "archive/VTR_CORE.h"
 #include "examples/PackArchive.h"
+#include "stringtable/CsfTable.h"
 #include "stringtable/StrFormat.h"
-#include "stringtable/VTR_CSF.h"
 
 namespace {
 
@@ -35,26 +35,20 @@ struct Label {
 };
 
 std::string TableBytes(const std::vector<Label>& labels) {
-    VTR_CSF::CsfInitialise();
-    VTR_CSF::ClearStringTable();
-    auto& table = VTR_CSF::StringTable();
-    for (std::size_t i = 0; i < labels.size(); ++i) {
-        auto& slot = table[i];
-        slot.Label = labels[i].name;
-        slot.Value = labels[i].value;
-        slot.NoString = labels[i].noString;
-        slot.StringTag = labels[i].noString ? "" : "RTS";
-        slot.HasExtraValue = !labels[i].extra.empty();
-        slot.ExtraValue = labels[i].extra;
-        slot.InUse = true;
+    VTR_CSF::CsfTable table;
+    for (const Label& label : labels) {
+        VTR_CSF::CsfLabel& added = table.Labels[table.Add(label.name, label.value)];
+        added.HasString = !label.noString;
+        added.HasExtra = !label.extra.empty();
+        added.Extra = label.extra;
     }
-    return VTR_CSF::WriteStringTable();
+    return table.Write();
 }
 
-std::string ArchiveBytes(const NamedData& entries, const std::filesystem::path& scratch) {
-    examples::PackArchive(entries, scratch.string());
-    std::ifstream in(scratch, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+std::string ArchiveBytes(const NamedData& entries, const std::filesystem::path&) {
+    VTR_CORE::BigArchive archive;
+    for (const auto& [name, data] : entries) archive.Add(name, data);
+    return archive.ToBytes();
 }
 
 std::string NamesJoined(const NamedData& entries) {
