@@ -497,6 +497,8 @@ std::string BigArchive::HeadBytes(std::int64_t fileLength, std::int64_t director
     return head;
 }
 
+std::string BigArchive::LeadingBytes() { return HeadBytes(WrittenLength(), DirectoryEnd()); }
+
 void BigArchive::Write(const std::string& path, const ProgressCallback& report, bool durable) {
     const std::int64_t fileLength = WrittenLength();
     const std::int64_t directoryEnd = DirectoryEnd();

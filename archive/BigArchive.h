@@ -100,6 +100,9 @@ public:
     std::string ToBytes();
     // The length of the file Write would produce; throws when it would exceed the format.
     std::int64_t WrittenLength() const;
+    // What Write puts before the first entry's data: the header, the directory and the trailer.
+    // The entries' data follows it back to back, in directory order, Size bytes each.
+    std::string LeadingBytes();
 
     // Throws VTR_STR::FileChanged-style errors when the archive file is not the one loaded.
     void CheckSource() const;

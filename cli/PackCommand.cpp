@@ -4,6 +4,7 @@
 
 #include "archive/EntryPath.h"
 #include "archive/NamePattern.h"
+#include "archive/PackWriter.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ArchiveCommands.h"
 #include "cli/Options.h"
@@ -14,22 +15,19 @@ namespace cli {
 
 namespace {
 
-struct FileToPack {
-    std::string name;  // the entry name
-    std::string path;  // where the file is
-};
-
 class FolderWalk {
 public:
     FolderWalk(std::string root, Io& io) : root_(std::move(root)), io_(io) {}
 
     // Every regular file under the root, sorted by entry name (byte order), so that the same
     // folder always gives the same archive whatever order the system lists it in.
-    std::vector<FileToPack> Files() {
+    std::vector<PackWriter::LooseFile> Files() {
         std::vector<std::string> segments;
         Visit(root_, segments);
         std::sort(files_.begin(), files_.end(),
-                  [](const FileToPack& a, const FileToPack& b) { return a.name < b.name; });
+                  [](const PackWriter::LooseFile& a, const PackWriter::LooseFile& b) {
+                      return a.name < b.name;
+                  });
         return std::move(files_);
     }
 
@@ -59,13 +57,13 @@ private:
 
     std::string root_;
     Io& io_;
-    std::vector<FileToPack> files_;
+    std::vector<PackWriter::LooseFile> files_;
 };
 
 // Names that differ only in letter case are one name to the archive's readers.
-void WarnAboutCaseTwins(const std::vector<FileToPack>& files, Io& io) {
-    std::unordered_map<std::string, const FileToPack*> seen;
-    for (const FileToPack& file : files) {
+void WarnAboutCaseTwins(const std::vector<PackWriter::LooseFile>& files, Io& io) {
+    std::unordered_map<std::string, const PackWriter::LooseFile*> seen;
+    for (const PackWriter::LooseFile& file : files) {
         const auto [first, isNew] = seen.emplace(NamePattern::FoldedName(file.name), &file);
         if (!isNew)
             Warn(io, Quoted(file.path) + " and " + Quoted(first->second->path) +
@@ -79,11 +77,12 @@ std::string LastSegment(const std::string& path) {
 }
 
 // An earlier copy of the archive being written, lying in the folder, is not packed into it.
-void LeaveOutTheOutput(std::vector<FileToPack>& files, const std::string& output, Io& io) {
+void LeaveOutTheOutput(std::vector<PackWriter::LooseFile>& files, const std::string& output,
+                       Io& io) {
     if (platform::Files().Kind(output) != platform::PathKind::RegularFile) return;
     const platform::FileStamp outputStamp = platform::Files().OpenRead(output)->Stamp();
     const std::string outputName = LastSegment(output);
-    std::erase_if(files, [&](const FileToPack& file) {
+    std::erase_if(files, [&](const PackWriter::LooseFile& file) {
         if (LastSegment(file.path) != outputName) return false;
         if (!(platform::Files().OpenRead(file.path)->Stamp() == outputStamp)) return false;
         Warn(io, Quoted(file.path) + " is left out: it is the archive being written.");
@@ -109,20 +108,13 @@ int RunPack(const std::vector<std::string>& args, Io& io) {
     if (platform::Files().Kind(folder) != platform::PathKind::Directory)
         throw platform::FileError("Cannot pack " + Quoted(folder) + ": it is not a folder.");
 
-    VTR_CORE::BigArchive archive(SignatureOption(parsed));
-    std::vector<FileToPack> files = FolderWalk(folder, io).Files();
+    const std::string signature = SignatureOption(parsed);
+    std::vector<PackWriter::LooseFile> files = FolderWalk(folder, io).Files();
     LeaveOutTheOutput(files, *output, io);
     WarnAboutCaseTwins(files, io);
-    {
-        ProgressBar bar(io, "reading", std::int64_t(files.size()), 0);
-        for (const FileToPack& file : files) {
-            archive.AddFromFile(file.name, file.path);
-            bar.Update(std::int64_t(archive.Entries.size()), 0);
-        }
-    }
-    ProgressBar bar(io, "writing", std::int64_t(files.size()), archive.WrittenLength());
+    ProgressBar bar(io, "packing", std::int64_t(files.size()), 0);
     // Not flushed to the disk (as tar does not): the files it is made from are still there.
-    archive.Write(*output, bar.Callback(), false);
+    PackWriter::WritePacked(*output, signature, files, bar.Callback(), false);
     return ExitSuccess;
 }
 

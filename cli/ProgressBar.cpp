@@ -16,16 +16,12 @@ constexpr const char* ClearLine = "\r\x1b[K";
 
 ProgressBar::ProgressBar(Io& io, std::string label, std::int64_t entriesTotal,
                          std::int64_t bytesTotal)
-    : io_(io),
-      label_(std::move(label)),
-      entriesTotal_(entriesTotal),
-      bytesTotal_(bytesTotal),
-      shown_(io.errIsTerminal && (entriesTotal >= ManyEntries || bytesTotal >= LargeData)) {}
+    : io_(io), label_(std::move(label)), entriesTotal_(entriesTotal), bytesTotal_(bytesTotal) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
 
 void ProgressBar::Update(std::int64_t entriesDone, std::int64_t bytesDone) {
-    if (!shown_) return;
+    if (!io_.errIsTerminal || !Long()) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastDraw_ < RedrawInterval) return;
     lastDraw_ = now;
@@ -37,7 +33,7 @@ void ProgressBar::Update(std::int64_t entriesDone, std::int64_t bytesDone) {
 }
 
 VTR_CORE::ProgressCallback ProgressBar::Callback() {
-    if (!shown_) return {};
+    if (!io_.errIsTerminal) return {};
     return [this](const VTR_CORE::Progress& progress) {
         if (progress.entriesTotal > 0) entriesTotal_ = progress.entriesTotal;
         if (progress.bytesTotal > 0) bytesTotal_ = progress.bytesTotal;

@@ -23,21 +23,20 @@ public:
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
-    bool Shown() const { return shown_; }
     void Update(std::int64_t entriesDone, std::int64_t bytesDone);
-    // A callback for the engine's long operations.
+    // A callback for the engine's long operations; the totals it reports replace the ones given.
     VTR_CORE::ProgressCallback Callback();
     // Erases the bar.
     void Finish();
 
 private:
+    bool Long() const { return entriesTotal_ >= ManyEntries || bytesTotal_ >= LargeData; }
     void Draw(double fraction, std::int64_t entriesDone);
 
     Io& io_;
     std::string label_;
     std::int64_t entriesTotal_;
     std::int64_t bytesTotal_;
-    bool shown_;
     std::chrono::steady_clock::time_point lastDraw_{};
 };
 

@@ -101,6 +101,26 @@ TEST(Extract, ALinkWhereAFileGoesIsReplacedNotFollowed) {
     EXPECT_EQ(ReadBytes(dir.File("out/x.txt")), "from the archive");
 }
 
+TEST(Pack, WritesTheBytesTheArchiveObjectWrites) {
+    for (const std::string signature : {"BIGF", "BIG4"}) {
+        TempDir dir;
+        const std::map<std::string, std::string> files{
+            {"a/empty.dat", ""},
+            {"a/piece.bin", std::string((4 << 20) + 1, '\x7F')},  // past one piece of reading
+            {"b.txt", "b"}};
+        clitest::PutFiles(dir.File("in"), files);
+        ASSERT_EQ(
+            RunTool({"pack", dir.File("in"), "-o", dir.File("x.big"), "-s", signature}).status, 0);
+        VTR_CORE::BigArchive expected(signature);
+        for (const auto& [path, bytes] : files) {
+            std::string name = path;
+            std::replace(name.begin(), name.end(), '/', '\\');
+            expected.Add(name, bytes);
+        }
+        EXPECT_EQ(ReadBytes(dir.File("x.big")), expected.ToBytes()) << signature;
+    }
+}
+
 TEST(Pack, AnOldCopyOfTheArchiveInTheFolderIsLeftOut) {
     TempDir dir;
     clitest::PutFiles(dir.path(), {{"Data/a.ini", "a"}, {"b.txt", "b"}});
