@@ -499,7 +499,7 @@ std::string BigArchive::HeadBytes(std::int64_t fileLength, std::int64_t director
 
 std::string BigArchive::LeadingBytes() { return HeadBytes(WrittenLength(), DirectoryEnd()); }
 
-void BigArchive::Write(const std::string& path, const ProgressCallback& report, bool durable) {
+void BigArchive::Write(const std::string& path, const ProgressCallback& report) {
     const std::int64_t fileLength = WrittenLength();
     const std::int64_t directoryEnd = DirectoryEnd();
     const std::string head = HeadBytes(fileLength, directoryEnd);
@@ -519,7 +519,7 @@ void BigArchive::Write(const std::string& path, const ProgressCallback& report, 
     }
     pieces.Send();
     source.reset();
-    out.Commit(durable);
+    out.Commit();
     std::int64_t dataOffset = directoryEnd + std::int64_t(Trailer.size());
     for (ArchiveEntry& entry : Entries) {
         entry.Size = static_cast<std::int32_t>(entry.Data.size());

@@ -93,9 +93,7 @@ public:
 
     // Writes the archive to `path` atomically, in pieces, reporting progress after each piece.
     // Afterwards every entry's data is in memory and Position holds its offset in the new file.
-    // `durable`: flushed to the disk before it replaces `path` (see platform::AtomicFile::Commit).
-    void Write(const std::string& path, const ProgressCallback& progress = {},
-               bool durable = true);
+    void Write(const std::string& path, const ProgressCallback& progress = {});
     // The archive's bytes, as Write would put them in a file.
     std::string ToBytes();
     // The length of the file Write would produce; throws when it would exceed the format.
