@@ -110,7 +110,7 @@ std::string MakeCsf(int labels) {
         records += " RTS" + LittleEndian(std::uint32_t(text.size())) + InvertedUtf16(text);
     }
     return " FSC" + LittleEndian(3) + LittleEndian(std::uint32_t(labels)) +
-           LittleEndian(std::uint32_t(labels - 1)) + std::string(8, '\0') + records;
+           LittleEndian(std::uint32_t(labels)) + std::string(8, '\0') + records;
 }
 
 }  // namespace bench
