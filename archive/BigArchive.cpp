@@ -22,10 +22,10 @@ constexpr std::size_t WritePiece = 4 * 1024 * 1024;
 // Written after the directory: the marker, a zero byte and the value 0 as four bytes.
 constexpr std::string_view Trailer("L225\0\0\0\0\0", 9);
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 // Entries are counted from 1 in messages, as a user counts them.
-std::string EntryLabel(std::size_t index, const std::string& name) {
+std::string EntryLabel(std::size_t index, std::string_view name) {
     return "Entry " + std::to_string(index + 1) + " " + Quoted(name);
 }
 
@@ -52,12 +52,16 @@ unsigned char FoldCase(unsigned char c) {
     }
 }
 
-void CheckName(const std::string& name, const std::string& what) {
+bool NameFits(std::string_view name) {
+    return name.size() <= MaxNameLength && name.find('\0') == std::string_view::npos;
+}
+
+void CheckName(std::string_view name, const std::string& what) {
     if (name.size() > MaxNameLength)
         throw LimitExceeded(what + ": the name " + Quoted(name) + " has " +
                             std::to_string(name.size()) + " bytes; a name holds at most " +
                             std::to_string(MaxNameLength) + ".");
-    if (name.find('\0') != std::string::npos)
+    if (name.find('\0') != std::string_view::npos)
         throw MalformedData(what + ": a name cannot hold a zero byte.");
 }
 
@@ -167,7 +171,7 @@ public:
         const std::int32_t offset = Field(numbers.substr(0, 4), index, recordOffset, "data offset");
         const std::int32_t size = Field(numbers.substr(4, 4), index, recordOffset, "data size");
         const std::string_view name = ReadName(index, recordOffset);
-        entry.Name.assign(name.data(), name.size());
+        entry.Name = names_.Add(name);
         if (std::int64_t{offset} + size > length_)
             throw MalformedData(EntryLabel(index, entry.Name) + ": data at offset " +
                                 std::to_string(offset) + " with size " + std::to_string(size) +
@@ -191,10 +195,16 @@ private:
     static std::int32_t Field(std::string_view bytes, std::size_t index, std::int64_t recordOffset,
                               const char* field) {
         const std::uint32_t value = UnsignedBigEndian(bytes);
-        if (value > MaxFormatNumber)
-            throw LimitExceeded(RecordPlace(index, recordOffset) + ": the " + field + " " +
-                                std::to_string(value) + " is out of range (at most 2147483647).");
+        if (value > MaxFormatNumber) [[unlikely]]
+            FieldOutOfRange(value, index, recordOffset, field);
         return static_cast<std::int32_t>(value);
+    }
+
+    [[noreturn, gnu::noinline]] static void FieldOutOfRange(std::uint32_t value, std::size_t index,
+                                                            std::int64_t recordOffset,
+                                                            const char* field) {
+        throw LimitExceeded(RecordPlace(index, recordOffset) + ": the " + field + " " +
+                            std::to_string(value) + " is out of range (at most 2147483647).");
     }
 
     std::string_view ReadName(std::size_t index, std::int64_t recordOffset) {
@@ -212,6 +222,7 @@ private:
 
     platform::ReadableFile& file_;
     BlockReader reader_;
+    NameBlocks names_;
     std::string name_;
     std::int64_t length_;
     bool loadWhole_;
@@ -466,7 +477,7 @@ std::int64_t BigArchive::WrittenLength() const {
     std::int64_t length = DirectoryEnd() + std::int64_t(Trailer.size());
     for (std::size_t i = 0; i < Entries.size(); ++i) {
         const ArchiveEntry& entry = Entries[i];
-        CheckName(entry.Name, EntryLabel(i, entry.Name) + " cannot be written");
+        if (!NameFits(entry.Name)) CheckName(entry.Name, EntryLabel(i, entry.Name) + " cannot be written");
         length += entry.InMemory() ? std::int64_t(entry.Data.size()) : std::int64_t{entry.Size};
         if (length > MaxFormatNumber)
             throw LimitExceeded(

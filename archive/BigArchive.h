@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/EntryName.h"
 #include "platform/FileSystem.h"
 
 namespace VTR_CORE {
@@ -29,7 +30,7 @@ inline constexpr std::int64_t HeaderLength = 16;
 inline constexpr std::int64_t MinRecordLength = 9;
 
 struct ArchiveEntry {
-    std::string Name;
+    EntryName Name;
     std::string Data;
     bool Modified = false;  // Data was replaced in memory and is what gets saved
     bool Loaded = false;    // Data holds the bytes read from the archive file

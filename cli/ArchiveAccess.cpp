@@ -40,9 +40,9 @@ VTR_CORE::BigArchive OpenArchive(const std::string& path) {
     return archive;
 }
 
-std::string ShownName(const std::string& name) { return Quoted(EntryPath::NameToUtf8(name)); }
+std::string ShownName(std::string_view name) { return Quoted(EntryPath::NameToUtf8(name)); }
 
-std::string EntryLabel(std::size_t index, const std::string& name) {
+std::string EntryLabel(std::size_t index, std::string_view name) {
     return "entry " + std::to_string(index + 1) + " " + ShownName(name);
 }
 

@@ -14,9 +14,9 @@ namespace cli {
 VTR_CORE::BigArchive OpenArchive(const std::string& path);
 
 // An entry name as UTF-8 in quotes, for messages.
-std::string ShownName(const std::string& name);
+std::string ShownName(std::string_view name);
 // "entry 3 "Data\x.ini"": entries are counted from 1, as a user counts them.
-std::string EntryLabel(std::size_t index, const std::string& name);
+std::string EntryLabel(std::size_t index, std::string_view name);
 
 // The entry name a user typed (UTF-8, "/" for "\") as the archive's bytes.
 std::string TypedName(const std::string& typed);

@@ -48,7 +48,7 @@ void VTR_MAIN::BuildDirectoryTree() {
     std::vector<std::string> names;
     const auto& entries = VTR_CORE::Archive().Entries;
     names.reserve(entries.size());
-    for (const auto& entry : entries) names.push_back(entry.Name);
+    for (const auto& entry : entries) names.push_back(entry.Name.Str());
     const std::vector<DirectoryTree::TreeNode> nodes = DirectoryTree::BuildTreeNodes(names);
     std::vector<QTreeWidgetItem*> items;
     items.reserve(nodes.size());

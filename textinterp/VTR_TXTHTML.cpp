@@ -40,9 +40,9 @@ VTR_STR::InterpreterInfo TextInitialise() {
     return {"ASCII/HTML parser", "v0.1b", "", "Initialisation completed.", "", true};
 }
 
-bool IsTextFile(const std::string& name) {
+bool IsTextFile(std::string_view name) {
     if (name.size() < 3) return false;
-    std::string ending = name.substr(name.size() - 3);
+    std::string ending(name.substr(name.size() - 3));
     for (char& ch : ending) {
         if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
     }

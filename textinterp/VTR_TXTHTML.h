@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "archive/VTR_STR.h"
 
@@ -19,7 +20,7 @@ std::string& TempHtmlPath();
 VTR_STR::InterpreterInfo TextInitialise();
 
 // True when the last three characters of `name`, lower-cased, are txt, ini, htm, tml or wnd.
-bool IsTextFile(const std::string& name);
+bool IsTextFile(std::string_view name);
 void ReadTextData(const std::string& data);
 std::string WriteTextData(const std::string& text);
 // Removes the preview file if there is one.

@@ -146,6 +146,34 @@ TEST_P(BigArchiveTest, TwoArchivesAtOnceStayApart) {
     EXPECT_EQ(first.Data(0), "changed in the first");
 }
 
+// Names read from a directory share storage: each must still be its own value.
+TEST_P(BigArchiveTest, NamesOutliveTheirArchiveAndChangeOneAtATime) {
+    NamedData longNames;
+    for (int i = 0; i < 600; ++i)  // about 150 KiB of names, so more than one shared block
+        longNames.emplace_back(std::string(250, char('a' + i % 26)) + std::to_string(i),
+                               std::to_string(i));
+    const std::string path = Put("long.big", Big(longNames));
+    std::vector<VTR_CORE::ArchiveEntry> kept;
+    BigArchive copy;
+    {
+        BigArchive archive;
+        archive.Open(path, true);
+        kept.assign(archive.Entries.begin(), archive.Entries.end());
+        copy = archive;
+        archive.Rename(1, "renamed in the first");
+        EXPECT_EQ(archive.Entries[0].Name, longNames[0].first);
+        EXPECT_EQ(archive.Entries[2].Name, longNames[2].first);
+    }
+    ASSERT_EQ(kept.size(), longNames.size());
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        ASSERT_TRUE(kept[i].Name == longNames[i].first && copy.Entries[i].Name == longNames[i].first)
+            << i;
+    copy.Rename(599, std::string(255, 'z'));
+    copy.Write(dir.File("copy.big"));
+    longNames.back().first = std::string(255, 'z');
+    EXPECT_EQ(ReadBytes(dir.File("copy.big")), Big(longNames));
+}
+
 TEST_P(BigArchiveTest, LargeWritesGoOutInPiecesWithProgress) {
     BigArchive archive(GetParam());
     for (int i = 0; i < 3; ++i) archive.Add("part" + std::to_string(i), std::string(5 << 20, 'p'));
