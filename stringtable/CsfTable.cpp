@@ -1,5 +1,6 @@
 #include "stringtable/CsfTable.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -12,7 +13,10 @@ namespace VTR_CSF {
 namespace {
 
 constexpr std::size_t kHeaderSize = 24;
+constexpr std::size_t kLabelCountOffset = 8;
 constexpr std::size_t kLanguageOffset = 16;
+// A label marker, a string count and a name length.
+constexpr std::size_t kSmallestRecord = 12;
 constexpr std::size_t kUnusedOffset = 20;
 constexpr std::size_t kFieldSize = 4;
 constexpr std::size_t kStringTagSize = 3;
@@ -65,14 +69,12 @@ private:
 // Stored value bytes: each pair, inverted, is one UTF-16 code unit, low byte first. A lone last
 // byte gives the code unit of its low byte alone.
 std::u16string StoredUnits(std::string_view stored) {
-    std::u16string units;
-    units.reserve(stored.size() / 2 + 1);
-    for (std::size_t i = 0; i < stored.size(); i += 2) {
-        const unsigned low = 0xFFu - static_cast<unsigned char>(stored[i]);
-        const unsigned high =
-            i + 1 < stored.size() ? 0xFFu - static_cast<unsigned char>(stored[i + 1]) : 0u;
-        units.push_back(static_cast<char16_t>(high << 8 | low));
-    }
+    std::u16string units((stored.size() + 1) / 2, u'\0');
+    const std::size_t pairs = stored.size() / 2;
+    const auto* from = reinterpret_cast<const unsigned char*>(stored.data());
+    for (std::size_t k = 0; k < pairs; ++k)
+        units[k] = static_cast<char16_t>((0xFFu - from[2 * k + 1]) << 8 | (0xFFu - from[2 * k]));
+    if (stored.size() % 2 != 0) units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
     return units;
 }
 
@@ -151,6 +153,9 @@ bool CsfTable::IsCsf(std::string_view bytes) { return bytes.substr(0, 4) == CsfS
 
 void CsfTable::Read(std::string_view data) {
     std::vector<CsfLabel> labels;
+    // Room for the labels the header announces, as far as the data can hold them.
+    labels.reserve(std::min<std::size_t>(HeaderField(data, kLabelCountOffset),
+                                         data.size() / kSmallestRecord));
     std::size_t pos = kHeaderSize;
     while ((pos = data.find(LabelMarker, pos)) != std::string_view::npos) {
         CsfLabel label;

@@ -77,6 +77,10 @@ TEST(StrFormat, TablesGoThroughTextAndBackUnchanged) {
                      Str("W7", u"r", "\xE9\x81\t\n\x7F\\n"), Str("W8", u"s", "\\")}, 4}},
         {"code-page names and the language", {{Str("Gr\xFC\xDF\x81\x9F", u"\u00E9\u20AC\U0001F600"),
                                                Str("GR\xDC\xDF\x81\x9F", u"2")}, 0xFFFFFFFF}},
+        {"plain runs of 7 to 17 units around escapes",
+         {{Str("L1", u"abcdefg\"hijklmnop\\qrstuvwxyz01234\n\u00E9ABCDEFGH"),
+           Str("L2", u"12345678\"12345678\"123456789\r", " eight + nine units "),
+           Str("L3", u"\xD800abcdefghijklmnopq", "abcdefghijklmnop ")}, 5}},
         {"40,000 labels", {many, 7}},
     };
     // clang-format on
