@@ -253,6 +253,9 @@ FileSystem& RealFiles() {
 
 std::string MakeByteBuffer(std::size_t size) {
     constexpr std::size_t HugePage = 2 * 1024 * 1024;
+    constexpr std::size_t Page = 4096;
+    constexpr std::size_t PopulateFrom = 256 * 1024;
+    constexpr int PopulateWrite = 23;  // MADV_POPULATE_WRITE, which older headers lack
     std::string bytes;
     if (size >= 2 * HugePage) {
         bytes.reserve(size);
@@ -262,6 +265,16 @@ std::string MakeByteBuffer(std::size_t size) {
         if (alignedEnd > alignedStart)  // only a hint: without huge pages nothing changes
             ::madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart,
                       MADV_HUGEPAGE);
+    }
+    if (size >= PopulateFrom) {
+        bytes.reserve(size);
+        const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+        const std::uintptr_t alignedStart = (start + Page - 1) & ~(Page - 1);
+        const std::uintptr_t alignedEnd = (start + size) & ~(Page - 1);
+        // One call maps the pages instead of one fault per page; kernels before 5.14 refuse it.
+        if (alignedEnd > alignedStart)
+            ::madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart,
+                      PopulateWrite);
     }
     bytes.resize(size);
     return bytes;
