@@ -6,22 +6,22 @@ namespace cli {
 
 namespace {
 
-const OptionSpec* FindLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-    const auto found = std::find_if(specs.begin(), specs.end(),
-                                    [&](const OptionSpec& spec) { return spec.longName == name; });
-    return found == specs.end() ? nullptr : &*found;
+const OptionRule* FindLong(const std::vector<OptionRule>& rules, const std::string& name) {
+    const auto found = std::find_if(rules.begin(), rules.end(),
+                                    [&](const OptionRule& rule) { return rule.longName == name; });
+    return found == rules.end() ? nullptr : &*found;
 }
 
-const OptionSpec* FindShort(const std::vector<OptionSpec>& specs, char name) {
-    const auto found = std::find_if(specs.begin(), specs.end(),
-                                    [&](const OptionSpec& spec) { return spec.shortName == name; });
-    return found == specs.end() ? nullptr : &*found;
+const OptionRule* FindShort(const std::vector<OptionRule>& rules, char name) {
+    const auto found = std::find_if(rules.begin(), rules.end(),
+                                    [&](const OptionRule& rule) { return rule.shortName == name; });
+    return found == rules.end() ? nullptr : &*found;
 }
 
 class Parser {
 public:
-    Parser(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs)
-        : args_(args), specs_(specs) {}
+    Parser(const std::vector<std::string>& args, const std::vector<OptionRule>& rules)
+        : args_(args), rules_(rules) {}
 
     // Reads every argument into the three maps of ParsedArgs.
     void Parse(std::set<std::string>& flags, std::map<std::string, std::string>& values,
@@ -46,27 +46,27 @@ private:
               std::map<std::string, std::string>& values) {
         const std::size_t equals = text.find('=');
         const std::string name = text.substr(0, equals);
-        const OptionSpec* spec = FindLong(specs_, name);
-        if (!spec) throw UsageError("unknown option --" + name);
-        flags.insert(spec->longName);
-        if (!spec->takesValue) {
+        const OptionRule* rule = FindLong(rules_, name);
+        if (!rule) throw UsageError("unknown option --" + name);
+        flags.insert(rule->longName);
+        if (!rule->takesValue) {
             if (equals != std::string::npos)
                 throw UsageError("the option --" + name + " takes no value");
             return;
         }
-        values[spec->longName] =
+        values[rule->longName] =
             equals != std::string::npos ? text.substr(equals + 1) : TakeValue("--" + name);
     }
 
     void Short(const std::string& letters, std::set<std::string>& flags,
                std::map<std::string, std::string>& values) {
         for (std::size_t i = 0; i < letters.size(); ++i) {
-            const OptionSpec* spec = FindShort(specs_, letters[i]);
-            if (!spec) throw UsageError(std::string("unknown option -") + letters[i]);
-            flags.insert(spec->longName);
-            if (!spec->takesValue) continue;
+            const OptionRule* rule = FindShort(rules_, letters[i]);
+            if (!rule) throw UsageError(std::string("unknown option -") + letters[i]);
+            flags.insert(rule->longName);
+            if (!rule->takesValue) continue;
             const std::string rest = letters.substr(i + 1);
-            values[spec->longName] = rest.empty() ? TakeValue(std::string("-") + letters[i]) : rest;
+            values[rule->longName] = rest.empty() ? TakeValue(std::string("-") + letters[i]) : rest;
             return;
         }
     }
@@ -77,7 +77,7 @@ private:
     }
 
     const std::vector<std::string>& args_;
-    const std::vector<OptionSpec>& specs_;
+    const std::vector<OptionRule>& rules_;
     std::size_t next_ = 0;
 };
 
@@ -97,9 +97,9 @@ void ParsedArgs::ExpectPositional(std::size_t least, std::size_t most,
 }
 
 ParsedArgs ParseOptions(const std::vector<std::string>& args,
-                        const std::vector<OptionSpec>& specs) {
+                        const std::vector<OptionRule>& rules) {
     ParsedArgs parsed;
-    Parser(args, specs).Parse(parsed.flags_, parsed.values_, parsed.positional_);
+    Parser(args, rules).Parse(parsed.flags_, parsed.values_, parsed.positional_);
     return parsed;
 }
 

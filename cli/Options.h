@@ -17,7 +17,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string longName;  // "long" for --long
     char shortName = 0;    // 'C' for -C, 0 for none
     bool takesValue = false;
@@ -33,7 +33,7 @@ public:
     void ExpectPositional(std::size_t least, std::size_t most, const std::string& what) const;
 
 private:
-    friend ParsedArgs ParseOptions(const std::vector<std::string>&, const std::vector<OptionSpec>&);
+    friend ParsedArgs ParseOptions(const std::vector<std::string>&, const std::vector<OptionRule>&);
     std::set<std::string> flags_;
     std::map<std::string, std::string> values_;
     std::vector<std::string> positional_;
@@ -42,6 +42,6 @@ private:
 // Accepts "--name", "--name=value", "--name value", "-x", "-x value", "-xvalue" and bundled
 // short flags ("-lq"). A lone "-" is positional. Throws UsageError for an unknown option or a
 // missing value.
-ParsedArgs ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+ParsedArgs ParseOptions(const std::vector<std::string>& args, const std::vector<OptionRule>& rules);
 
 }  // namespace cli

@@ -39,7 +39,7 @@ public:
     FileStamp Stamp() override {
         struct stat info {};
         if (::fstat(fd_, &info) != 0) ThrowSystemError("Cannot examine", path_, errno);
-        const auto nanoseconds = [](const timespec& time) {
+        const auto nanoseconds = [](const auto& time) {
             return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
         };
         return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),

@@ -165,7 +165,7 @@ std::size_t AppendPlainRun(std::string& out, std::u16string_view units, std::siz
 
 // Appends the unit at `i`, which is forced or does not stand for itself as one byte; returns
 // how many units it took (two for a surrogate pair).
-std::size_t AppendSpecial(std::string& out, std::u16string_view units, std::size_t i,
+std::size_t AppendNonPlain(std::string& out, std::u16string_view units, std::size_t i,
                           Forced forced) {
     const char16_t u = units[i];
     const bool isForced = (i == 0 && forced.first) || (i + 1 == units.size() && forced.last);
@@ -195,7 +195,7 @@ void AppendEscaped(std::string& out, std::u16string_view units, Forced forced = 
     const std::size_t plainStop = forced.last && !units.empty() ? units.size() - 1 : units.size();
     std::size_t i = forced.first ? 0 : AppendPlainRun(out, units, 0, plainStop);
     while (i < units.size()) {
-        i += AppendSpecial(out, units, i, forced);
+        i += AppendNonPlain(out, units, i, forced);
         i = AppendPlainRun(out, units, i, plainStop);
     }
 }

@@ -7,9 +7,9 @@
 
 namespace {
 
-using cli::OptionSpec;
+using cli::OptionRule;
 
-const std::vector<OptionSpec> kSpecs{
+const std::vector<OptionRule> kRules{
     {"long", 'l', false}, {"output", 'o', true}, {"json", 0, false}};
 
 struct ParseRow {
@@ -26,12 +26,12 @@ class ParseOptionsTest : public ::testing::TestWithParam<ParseRow> {};
 TEST_P(ParseOptionsTest, ReadsFlagsValuesAndPositionalArguments) {
     const ParseRow& row = GetParam();
     try {
-        const cli::ParsedArgs parsed = cli::ParseOptions(row.args, kSpecs);
+        const cli::ParsedArgs parsed = cli::ParseOptions(row.args, kRules);
         EXPECT_EQ(row.usageError, "");
-        for (const OptionSpec& spec : kSpecs)
-            EXPECT_EQ(parsed.Has(spec.longName),
-                      std::count(row.flags.begin(), row.flags.end(), spec.longName) == 1)
-                << spec.longName;
+        for (const OptionRule& rule : kRules)
+            EXPECT_EQ(parsed.Has(rule.longName),
+                      std::count(row.flags.begin(), row.flags.end(), rule.longName) == 1)
+                << rule.longName;
         EXPECT_EQ(parsed.Value("output").value_or(""), row.output);
         EXPECT_EQ(parsed.Positional(), row.positional);
     } catch (const cli::UsageError& error) {

@@ -13,12 +13,12 @@ using namespace testsupport;
 
 const QString NotBig = "The selected file was not a valid BIG archive. Please check the filename.";
 
-// Runs `inspect` on the next modal dialog once the event loop is in it, then closes the dialog.
-void InspectNextDialog(std::function<void(QDialog*)> inspect) {
-    QTimer::singleShot(0, [inspect] {
+// Runs `examine` on the next modal dialog once the event loop is in it, then closes the dialog.
+void ExamineNextDialog(std::function<void(QDialog*)> examine) {
+    QTimer::singleShot(0, [examine] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        inspect(dialog);
+        examine(dialog);
         dialog->reject();
     });
 }
@@ -50,7 +50,7 @@ TEST(RealDialogs, AllFilesListsEveryFileSavingAsksNothingAndMessagesHaveNoIcon) 
         {false, "All files (*.*)|*.*", {{"All files (*.*)", all}}}};
     for (const auto& [open, filter, choices] : rows) {
         SCOPED_TRACE(filter.toStdString());
-        InspectNextDialog([&](QDialog* shown) {
+        ExamineNextDialog([&](QDialog* shown) {
             auto* dialog = qobject_cast<QFileDialog*>(shown);
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->testOption(QFileDialog::DontConfirmOverwrite), !open);
@@ -67,7 +67,7 @@ TEST(RealDialogs, AllFilesListsEveryFileSavingAsksNothingAndMessagesHaveNoIcon) 
         EXPECT_FALSE(answer.has_value());
     }
     for (const bool question : {false, true}) {
-        InspectNextDialog([&](QDialog* shown) {
+        ExamineNextDialog([&](QDialog* shown) {
             auto* box = qobject_cast<QMessageBox*>(shown);
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->windowTitle(), "Vantor");
