@@ -19,9 +19,9 @@ namespace {
 using VTR_CSF::CsfTable;
 using VTR_CSF::StrEncoding;
 
-const OptionRule EncodingOption{"encoding", 0, true};
-const OptionRule LfOption{"lf", 0, false};
-const OptionRule OutputOption{"output", 'o', true};
+const OptionRule EncodingRule{"encoding", 0, true};
+const OptionRule LfRule{"lf", 0, false};
+const OptionRule OutputRule{"output", 'o', true};
 
 bool HasExtension(const std::string& path, std::string_view extension) {
     return path.size() > extension.size() &&
@@ -105,7 +105,7 @@ void Save(const std::string& path, const std::string& bytes) {
 }
 
 int RunCsf2Str(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {OutputOption, LfOption, {"entry", 0, true}});
+    const ParsedArgs parsed = ParseOptions(args, {OutputRule, LfRule, {"entry", 0, true}});
     parsed.ExpectPositional(1, 1, "the CSF table");
     const std::string& input = parsed.Positional()[0];
     const std::optional<std::string> entry = parsed.Value("entry");
@@ -122,7 +122,7 @@ int RunCsf2Str(const std::vector<std::string>& args, Io& io) {
 }
 
 int RunStr2Csf(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {OutputOption, EncodingOption, {"language", 0, true}});
+    const ParsedArgs parsed = ParseOptions(args, {OutputRule, EncodingRule, {"language", 0, true}});
     parsed.ExpectPositional(1, 1, "the text source");
     const std::string output = Required(parsed, "output", "-o TABLE.csf");
     const StrEncoding encoding = EncodingOption(parsed);
@@ -141,7 +141,7 @@ int RunStr2Csf(const std::vector<std::string>& args, Io& io) {
 
 // Exit status 0 when the tables agree, 1 when they differ, 2 on any failure.
 int RunCsfDiff(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {EncodingOption});
+    const ParsedArgs parsed = ParseOptions(args, {EncodingRule});
     parsed.ExpectPositional(2, 2, "OLD and NEW");
     try {
         const StrEncoding encoding = EncodingOption(parsed);
@@ -180,9 +180,9 @@ std::string Count(std::size_t count, const char* what) {
 }
 
 int RunCsfMerge(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {OutputOption,
-                                                  EncodingOption,
-                                                  LfOption,
+    const ParsedArgs parsed = ParseOptions(args, {OutputRule,
+                                                  EncodingRule,
+                                                  LfRule,
                                                   {"source", 0, true},
                                                   {"translation", 0, true},
                                                   {"report", 0, true}});
