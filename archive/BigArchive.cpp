@@ -77,12 +77,7 @@ public:
     MemoryFile(std::string_view bytes, std::string name) : bytes_(bytes), name_(std::move(name)) {}
     std::int64_t Length() override { return static_cast<std::int64_t>(bytes_.size()); }
     platform::FileStamp Stamp() override { return {}; }
-    void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
-        if (ReadSome(offset, out, count) != count)
-            throw platform::FileError("Cannot read " + std::to_string(count) + " bytes at offset " +
-                                      std::to_string(offset) + " of " + name_ + ": it ends at " +
-                                      std::to_string(bytes_.size()));
-    }
+    std::string Shown() const override { return name_; }
     std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) override {
         if (offset < 0 || static_cast<std::uint64_t>(offset) >= bytes_.size()) return 0;
         const std::string_view part = bytes_.substr(static_cast<std::size_t>(offset), count);

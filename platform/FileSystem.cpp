@@ -14,6 +14,13 @@ FileSystem*& Installed() {
 
 }  // namespace
 
+void ReadableFile::ReadAt(std::int64_t offset, char* out, std::size_t count) {
+    if (ReadSome(offset, out, count) == count) return;
+    throw FileError("Cannot read " + std::to_string(count) + " bytes at offset " +
+                    std::to_string(offset) + " of " + Shown() + ": the file ends at " +
+                    std::to_string(Length()));
+}
+
 FileSystem& Files() {
     FileSystem* installed = Installed();
     return installed ? *installed : RealFiles();

@@ -41,10 +41,12 @@ public:
     virtual ~ReadableFile() = default;
     virtual std::int64_t Length() = 0;
     virtual FileStamp Stamp() = 0;
-    // Reads exactly `count` bytes at `offset` into `out`; a short read throws FileError.
-    virtual void ReadAt(std::int64_t offset, char* out, std::size_t count) = 0;
     // Reads up to `count` bytes at `offset`; returns how many were read (fewer only at the end).
     virtual std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) = 0;
+    // The file as messages name it.
+    virtual std::string Shown() const = 0;
+    // Reads exactly `count` bytes at `offset` into `out`; a short read throws FileError.
+    void ReadAt(std::int64_t offset, char* out, std::size_t count);
 };
 
 // A new file being written from its first byte.

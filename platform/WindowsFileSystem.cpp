@@ -90,13 +90,7 @@ public:
                 Nanoseconds(info.ftLastWriteTime), changed};
     }
 
-    void ReadAt(std::int64_t offset, char* out, std::size_t count) override {
-        const std::size_t got = ReadSome(offset, out, count);
-        if (got == count) return;
-        throw FileError("Cannot read " + std::to_string(count) + " bytes at offset " +
-                        std::to_string(offset) + " of " + Quoted(path_) + ": the file ends at " +
-                        std::to_string(Length()));
-    }
+    std::string Shown() const override { return Quoted(path_); }
 
     std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) override {
         if (offset < 0)

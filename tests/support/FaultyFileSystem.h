@@ -70,9 +70,7 @@ private:
         using Faulty::Faulty;
         std::int64_t Length() override { return Step("length").Length(); }
         platform::FileStamp Stamp() override { return inner->Stamp(); }
-        void ReadAt(std::int64_t at, char* out, std::size_t count) override {
-            Step("read").ReadAt(at, out, count);
-        }
+        std::string Shown() const override { return inner->Shown(); }
         std::size_t ReadSome(std::int64_t at, char* out, std::size_t count) override {
             return Step("read").ReadSome(at, out, count);
         }
