@@ -1,40 +1,25 @@
 // The built vantor-cli run as a separate program, as a user or a script runs it, on archives
-// and folders made here: round trips, identical output for identical input, bad input.
+// and folders made here: round trips, identical output for identical input, unsafe names and
+// bad input.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <set>
-#include <sstream>
 
-#include "archive/EntryPath.h"
 #include "tests/cli/CliTestSupport.h"
-
-#ifndef VANTOR_CLI_PATH
-#error "VANTOR_CLI_PATH must name the built vantor-cli"
-#endif
 
 namespace {
 
-using clitest::FilesUnder;
-using clitest::MakeArchive;
-using clitest::PutFiles;
+using namespace clitest;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
-using testsupport::WriteBytes;
-
-struct Process {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 std::string Quote(const std::string& arg) {
     EXPECT_EQ(arg.find_first_of("\"$`%"), std::string::npos) << "cannot quote " << arg;
     return "\"" + arg + "\"";
 }
 
-// Runs vantor-cli with `args` through the system's shell, its output caught in `scratch`.
-Process RunProgram(const std::vector<std::string>& args, const TempDir& scratch) {
+// Runs the built vantor-cli with `args` through the shell, its output caught in `scratch`.
+Outcome RunProgram(const std::vector<std::string>& args, const TempDir& scratch) {
     std::string command = Quote(VANTOR_CLI_PATH);
     for (const std::string& arg : args) command += " " + Quote(arg);
     command += " >" + Quote(scratch.File("stdout")) + " 2>" + Quote(scratch.File("stderr"));
@@ -47,186 +32,131 @@ Process RunProgram(const std::vector<std::string>& args, const TempDir& scratch)
     return {status, ReadBytes(scratch.File("stdout")), ReadBytes(scratch.File("stderr"))};
 }
 
-std::string AllBytes() {
+// Every byte value, over more than the 4 MiB that pack reads at a time.
+std::string ManyBytes() {
     std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += char(i);
+    for (int i = 0; i < (4 << 20) + 256; ++i) bytes += char(i);
     return bytes;
 }
 
-// A tree with nested folders, an empty file, spaces and letters beyond ASCII in names.
-const std::map<std::string, std::string> kTree{{"Data/INI/game.ini", "[Game]\r\nPace=2\r\n"},
-                                               {"Data/empty.dat", ""},
-                                               {"Data/Deep/er/still/bytes.bin", AllBytes()},
-                                               {"name with spaces.txt", "spaced"},
-                                               {"Art/Caf\xC3\xA9 \xC3\x9C"
-                                                "ber \xE2\x82\xAC.tga",
-                                                std::string(3000, '\x80')},
-                                               {"top.txt", "top"}};
+// Nested folders, an empty file, spaces and Windows-1252 letters in names.
+const Files kTree{{"Data/INI/game.ini", "[Game]\r\nPace=2\r\n"},
+                  {"Data/empty.dat", ""},
+                  {"Data/Deep/er/still/bytes.bin", ManyBytes()},
+                  {"name with spaces.txt", "spaced"},
+                  {"Art/Caf\xC3\xA9 \xC3\x96l \xE2\x82\xAC.tga", std::string(3000, '\x80')},
+                  {"top.txt", "top"}};
 
-std::string EntryNameOf(const std::string& relativePath) {
-    std::string name = EntryPath::Utf8ToName(relativePath);
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return name;
-}
+// list's output for kTree: sizes and UTF-8 names in the byte order of the stored names.
+const std::string kListing =
+    "      3000  Art\\Caf\xC3\xA9 \xC3\x96l \xE2\x82\xAC.tga\n"
+    "   4194560  Data\\Deep\\er\\still\\bytes.bin\n"
+    "        16  Data\\INI\\game.ini\n"
+    "         0  Data\\empty.dat\n"
+    "         6  name with spaces.txt\n"
+    "         3  top.txt\n";
 
-// The "size  name" pairs of list's output.
-std::set<std::pair<std::string, std::string>> ListedEntries(const std::string& listing) {
-    std::set<std::pair<std::string, std::string>> listed;
-    std::istringstream lines(listing);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t start = line.find_first_not_of(' ');
-        const std::size_t gap = line.find("  ", start);
-        listed.emplace(line.substr(start, gap - start), line.substr(gap + 2));
-    }
-    return listed;
-}
+class RoundTrip : public ::testing::TestWithParam<std::string> {};
 
-class RoundTrip : public ::testing::TestWithParam<std::string> {
-protected:
-    TempDir dir, scratch;
-    Process Run(const std::vector<std::string>& args) { return RunProgram(args, scratch); }
-};
-
-TEST_P(RoundTrip, PackListExtractGivesBackEveryFileAndName) {
+TEST_P(RoundTrip, PackListExtractGivesBackEveryFileAndPackingAgainGivesTheSameBytes) {
     const std::string& signature = GetParam();
+    TempDir dir, scratch;
+    const auto run = [&](const std::vector<std::string>& args) {
+        return RunProgram(InDir(dir, args), scratch);
+    };
     PutFiles(dir.File("src"), kTree);
-    const Process pack =
-        Run({"pack", dir.File("src"), "-o", dir.File("a.big"), "--signature", signature});
+    const Outcome pack = run({"pack", "@src", "-o", "@a.big", "--signature", signature});
     ASSERT_EQ(pack.status, 0) << pack.err;
     EXPECT_EQ(pack.err, "");
     EXPECT_EQ(ReadBytes(dir.File("a.big")).substr(0, 4), signature);
+    const std::string info = run({"info", "@a.big"}).out;
+    EXPECT_TRUE(info.starts_with("signature:  " + signature + "\nentries:    6\n")) << info;
+    EXPECT_EQ(run({"list", "@a.big"}).out, kListing);
+    EXPECT_EQ(ArchiveContents(dir.File("a.big"))[0].first, "Art\\Caf\xE9 \xD6l \x80.tga");
+    const std::string json = run({"list", "--json", "@a.big"}).out;
+    EXPECT_TRUE(
+        json.starts_with("[\n  {\"name\": \"Art\\\\Caf\xC3\xA9 \xC3\x96l \xE2\x82\xAC.tga\", "
+                         "\"size\": 3000, \"offset\": 182},"))
+        << json;
 
-    std::set<std::pair<std::string, std::string>> expected;
-    for (const auto& [path, bytes] : kTree) {
-        std::string shown = path;
-        std::replace(shown.begin(), shown.end(), '/', '\\');
-        expected.emplace(std::to_string(bytes.size()), shown);
-    }
-    const Process list = Run({"list", dir.File("a.big")});
-    EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(ListedEntries(list.out), expected);
-    const testsupport::NamedData stored = clitest::ArchiveContents(dir.File("a.big"));
-    std::map<std::string, std::string> expectedByName;
-    for (const auto& [path, bytes] : kTree) expectedByName[EntryNameOf(path)] = bytes;
-    const std::map<std::string, std::string> storedByName(stored.begin(), stored.end());
-    EXPECT_EQ(storedByName, expectedByName);
-    EXPECT_TRUE(std::is_sorted(stored.begin(), stored.end()));  // in byte order of the names
+    EXPECT_EQ(run({"verify", "@a.big"}).out, "6 entries read: nothing wrong.\n");
 
-    const Process extract = Run({"extract", dir.File("a.big"), "-C", dir.File("out")});
+    const Outcome extract = run({"extract", "@a.big", "-C", "@out/deeper"});  // folders made
     ASSERT_EQ(extract.status, 0) << extract.err;
-    EXPECT_EQ(FilesUnder(dir.File("out")), kTree);
-
-    ASSERT_EQ(Run({"pack", dir.File("out"), "-o", dir.File("b.big"), "-s", signature}).status, 0);
-    EXPECT_EQ(ReadBytes(dir.File("b.big")), ReadBytes(dir.File("a.big")));
-}
-
-TEST_P(RoundTrip, PackingTheSameFolderTwiceGivesTheSameBytes) {
-    PutFiles(dir.File("src"), kTree);
-    for (const char* name : {"one.big", "two.big"})
-        ASSERT_EQ(Run({"pack", dir.File("src"), "-o", dir.File(name), "-s", GetParam()}).status, 0);
-    EXPECT_EQ(ReadBytes(dir.File("one.big")), ReadBytes(dir.File("two.big")));
-    const Process info = Run({"info", dir.File("one.big")});
-    EXPECT_NE(info.out.find("signature:  " + GetParam()), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find("entries:    6\n"), std::string::npos) << info.out;
+    EXPECT_EQ(FilesUnder(dir.File("out/deeper")), kTree);
+    for (const std::string folder : {"@src", "@out/deeper"}) {  // the same folder, then its copy
+        ASSERT_EQ(run({"pack", folder, "-o", "@b.big", "-s", signature}).status, 0);
+        EXPECT_EQ(ReadBytes(dir.File("b.big")), ReadBytes(dir.File("a.big"))) << folder;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signatures, RoundTrip, ::testing::Values("BIGF", "BIG4"));
 
-TEST(BlackBox, NamesAreStoredInTheCodePageAndListedAsUtf8) {
+TEST(BlackBox, UnsafeNamesAreReportedAndNothingIsWrittenOutsideTheFolder) {
     TempDir dir, scratch;
-    PutFiles(dir.File("src"), kTree);
-    ASSERT_EQ(RunProgram({"pack", dir.File("src"), "-o", dir.File("a.big")}, scratch).status, 0);
-    std::set<std::string> names;
-    for (const auto& [name, bytes] : clitest::ArchiveContents(dir.File("a.big")))
-        names.insert(name);
-    EXPECT_EQ(names.count("Art\\Caf\xE9 \xDC"
-                          "ber \x80.tga"),
-              1u);
-    const Process json = RunProgram({"list", "--json", dir.File("a.big")}, scratch);
-    EXPECT_NE(json.out.find("{\"name\": \"Art\\\\Caf\xC3\xA9 \xC3\x9C"
-                            "ber \xE2\x82\xAC.tga\", "
-                            "\"size\": 3000, \"offset\": "),
-              std::string::npos)
-        << json.out;
+    const std::vector<std::string> unsafe{"..\\escaped.txt",   "inner\\..\\..\\escaped2.txt",
+                                          "\\rooted.txt",      "/rooted2.txt",
+                                          "C:\\drive.txt",     "c:drive2.txt",
+                                          "a/../../slash.txt", ""};
+    testsupport::NamedData entries{{"good\\kept.txt", "kept"}};
+    for (const std::string& name : unsafe) entries.emplace_back(name, "bad " + name);
+    Files expected{{"out/good/kept.txt", "kept"}, {"outside.txt", "untouched"}};
+    // Enough entries for a progress bar, which is not drawn when standard error is a file.
+    for (int i = 0; i < 1500; ++i) {
+        entries.emplace_back("many\\" + std::to_string(i), "x");
+        expected["out/many/" + std::to_string(i)] = "x";
+    }
+    MakeArchive(dir.File("crafted.big"), entries);
+    expected["crafted.big"] = ReadBytes(dir.File("crafted.big"));
+    // A link where a file goes is replaced, not followed.
+    testsupport::WriteBytes(dir.File("outside.txt"), "untouched");
+    std::filesystem::create_directories(testsupport::FsPath(dir.File("out/good")));
+    std::error_code noLinks;  // where there are none, the file is simply made
+    std::filesystem::create_symlink(testsupport::FsPath(dir.File("outside.txt")),
+                                    testsupport::FsPath(dir.File("out/good/kept.txt")), noLinks);
+
+    const Outcome outcome =
+        RunProgram({"extract", dir.File("crafted.big"), "-C", dir.File("out")}, scratch);
+    EXPECT_EQ(outcome.status, 1);
+    for (std::size_t i = 0; i < unsafe.size(); ++i)
+        EXPECT_TRUE(Contains(outcome.err, "vantor-cli: Entry " + std::to_string(i + 2) + " "))
+            << outcome.err;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), unsafe.size());
+    EXPECT_EQ(outcome.err.find('\r'), std::string::npos);
+    EXPECT_EQ(FilesUnder(dir.path()), expected);
 }
 
-struct BadInputRow {
-    const char* label;
-    std::vector<std::string> args;  // "@x" stands for the file x in the test's folder
-    std::string named;              // the file the message names
-    std::string reason;             // part of the one line on standard error
-};
-
-class BadInput : public ::testing::TestWithParam<BadInputRow> {};
-
-TEST_P(BadInput, OneLineNamingTheFileExitStatusOneAndNothingLeftBehind) {
-    TempDir dir, scratch;
-    MakeArchive(dir.File("good.big"), {{"a.txt", "a"}, {"b.txt", std::string(5000, 'b')}});
-    const std::string good = ReadBytes(dir.File("good.big"));
-    WriteBytes(dir.File("truncated.big"), good.substr(0, good.size() - 10));
-    WriteBytes(dir.File("cut.big"), good.substr(0, 30));
-    WriteBytes(dir.File("plain.txt"), "not an archive");
-    std::filesystem::create_directory(testsupport::FsPath(dir.File("folder.big")));
-    const std::map<std::string, std::string> before = FilesUnder(dir.path());
-
-    std::vector<std::string> args;
-    for (const std::string& arg : GetParam().args)
-        args.push_back(arg.starts_with("@") ? dir.File(arg.substr(1)) : arg);
-    const Process process = RunProgram(args, scratch);
-    EXPECT_EQ(process.status, 1);
-    EXPECT_TRUE(process.err.starts_with("vantor-cli: ")) << process.err;
-    EXPECT_EQ(std::count(process.err.begin(), process.err.end(), '\n'), 1) << process.err;
-    EXPECT_NE(process.err.find(GetParam().reason), std::string::npos) << process.err;
-    EXPECT_NE(process.err.find("\"" + dir.File(GetParam().named)), std::string::npos)
-        << process.err;
-    EXPECT_EQ(FilesUnder(dir.path()), before);
-    EXPECT_EQ(process.out, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BadInput,
-    ::testing::Values(
-        BadInputRow{"MissingArchive", {"list", "@missing.big"}, "missing.big", "Cannot open"},
-        BadInputRow{"FolderAsArchive",
-                    {"extract", "@folder.big", "-C", "@out"},
-                    "folder.big",
-                    "is a folder"},
-        BadInputRow{"NotAnArchive", {"info", "@plain.txt"}, "plain.txt", "is not a BIG archive"},
-        BadInputRow{"TruncatedData",
-                    {"extract", "@truncated.big", "-C", "@out"},
-                    "truncated.big",
-                    "past the end"},
-        BadInputRow{"TruncatedDirectory", {"list", "@cut.big"}, "cut.big", "can hold at most"},
-        BadInputRow{"MissingInputFile",
-                    {"add", "@good.big", "@none.txt"},
-                    "none.txt",
-                    "there is no such file"},
-        BadInputRow{"MissingReplacement",
-                    {"replace", "@good.big", "a.txt", "@none.txt"},
-                    "none.txt",
-                    "there is no file"},
-        BadInputRow{
-            "MissingFolder", {"pack", "@nowhere", "-o", "@new.big"}, "nowhere", "is not a folder"},
-        BadInputRow{"UnwritableOutput",
-                    {"pack", "@folder.big", "-o", "@no/new.big"},
-                    "no/new.big",
-                    "Cannot create a temporary file"},
-        BadInputRow{"ExtractOntoAFile",
-                    {"extract", "@good.big", "-C", "@plain.txt"},
-                    "plain.txt",
-                    "Entry 1 \"a.txt\""}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-TEST(BlackBox, NoProgressBarWhenStandardErrorIsNotATerminal) {
-    TempDir dir, scratch;
-    testsupport::NamedData many;
-    for (int i = 0; i < 1500; ++i) many.emplace_back("f\\" + std::to_string(i), "x");
-    MakeArchive(dir.File("many.big"), many);
-    const Process process =
-        RunProgram({"extract", dir.File("many.big"), "-C", dir.File("out")}, scratch);
-    EXPECT_EQ(process.status, 0);
-    EXPECT_EQ(process.err, "");
-    EXPECT_EQ(FilesUnder(dir.File("out")).size(), many.size());
+TEST(BlackBox, BadInputGivesOneLineNamingTheFileExitStatusOneAndLeavesNothingBehind) {
+    const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
+        // the arguments ("@x" is the file x in the test's folder), the file named, the reason
+        {{"list", "@missing.big"}, "missing.big", "Cannot open"},
+        {{"info", "@plain.txt"}, "plain.txt", "is not a BIG archive"},
+        {{"extract", "@truncated.big", "-C", "@out"}, "truncated.big", "past the end"},
+        {{"list", "@cut.big"}, "cut.big", "can hold at most"},
+        {{"extract", "@good.big", "-C", "@plain.txt"}, "plain.txt", "Entry 1 \"a.txt\""},
+        {{"add", "@good.big", "@none.txt"}, "none.txt", "there is no such file"},
+        {{"replace", "@good.big", "a.txt", "@none.txt"}, "none.txt", "there is no file"},
+        {{"pack", "@nowhere", "-o", "@new.big"}, "nowhere", "is not a folder"},
+        {{"verify", "@missing.big"}, "missing.big", "Cannot open"},
+    };
+    const std::string good =
+        testsupport::MakeBig({{"a.txt", "a"}, {"b.txt", std::string(5000, 'b')}});
+    const Files before{{"good.big", good},
+                       {"truncated.big", good.substr(0, good.size() - 10)},
+                       {"cut.big", good.substr(0, 30)},
+                       {"plain.txt", "not an archive"}};
+    for (const auto& [args, named, reason] : rows) {
+        TempDir dir, scratch;
+        PutFiles(dir.path(), before);
+        const Outcome outcome = RunProgram(InDir(dir, args), scratch);
+        EXPECT_EQ(outcome.status, 1) << args[0];
+        EXPECT_TRUE(outcome.err.starts_with("vantor-cli: ")) << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, reason)) << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, "\"" + dir.File(named))) << outcome.err;
+        EXPECT_EQ(FilesUnder(dir.path()), before);
+        EXPECT_EQ(outcome.out, "");
+    }
 }
 
 }  // namespace

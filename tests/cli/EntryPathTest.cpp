@@ -11,154 +11,95 @@ namespace {
 using EntryPath::NameToPath;
 using EntryPath::PathToName;
 
-struct MappingRow {
-    const char* label;
-    std::string name;
-    bool windowsRules;
-    std::vector<std::string> segments;  // empty: refused
-    std::string problemPart;            // part of the reason when refused
-};
-
-class NameToPathTest : public ::testing::TestWithParam<MappingRow> {};
-
-TEST_P(NameToPathTest, MapsSafeNamesAndSaysWhyOthersAreRefused) {
-    const MappingRow& row = GetParam();
-    const EntryPath::PathMapping mapping = NameToPath(row.name, row.windowsRules);
-    EXPECT_EQ(mapping.segments, row.segments);
-    if (row.segments.empty()) {
-        EXPECT_FALSE(mapping.Maps());
-        EXPECT_NE(mapping.problem.find(row.problemPart), std::string::npos) << mapping.problem;
-    } else {
-        EXPECT_TRUE(mapping.Maps()) << mapping.problem;
-        EXPECT_EQ(PathToName(mapping.segments), row.name);
+TEST(EntryPath, SafeNamesMapToUtf8SegmentsThatGiveTheNameBack) {
+    const std::string a200(200, 'a'), b54(54, 'b');
+    const std::tuple<std::string, bool, std::vector<std::string>> rows[] = {
+        {"Data\\a..b\\.hidden b.ini", false, {"Data", "a..b", ".hidden b.ini"}},
+        {"Art\\\xC9t\xE9\x80.tga", false, {"Art", "\xC3\x89t\xC3\xA9\xE2\x82\xAC.tga"}},
+        {"x\x81", false, {"x\xC2\x81"}},  // a byte Windows-1252 leaves undefined
+        {"con.txt", false, {"con.txt"}},  // the Windows rules are off
+        {"a\\b ", false, {"a", "b "}},
+        {"COM0", true, {"COM0"}},
+        {"console.txt", true, {"console.txt"}},
+        {a200 + "\\" + b54, false, {a200, b54}},  // the longest name, 255 bytes
+    };
+    for (const auto& [name, windowsRules, segments] : rows) {
+        const EntryPath::PathMapping mapping = NameToPath(name, windowsRules);
+        EXPECT_EQ(mapping.problem, "") << name;
+        EXPECT_EQ(mapping.segments, segments);
+        EXPECT_EQ(PathToName(segments), name);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, NameToPathTest,
-    ::testing::Values(
-        MappingRow{"Nested", "Data\\INI\\a b.ini", false, {"Data", "INI", "a b.ini"}, ""},
-        MappingRow{"Cp1252Letters",
-                   "Art\\\xC9t\xE9\x80.tga",
-                   false,
-                   {"Art", "\xC3\x89t\xC3\xA9\xE2\x82\xAC.tga"},
-                   ""},
-        MappingRow{"UndefinedByte", "x\x81", false, {"x\xC2\x81"}, ""},
-        MappingRow{"DotsInside", "a..b\\.hidden", false, {"a..b", ".hidden"}, ""},
-        MappingRow{"Empty", "", false, {}, "empty"},
-        MappingRow{"ZeroByte", std::string("a\0b", 3), false, {}, "zero byte"},
-        MappingRow{"ParentFirst", "..\\evil.txt", false, {}, "\"..\""},
-        MappingRow{"ParentInside", "a\\..\\..\\evil.txt", false, {}, "\"..\""},
-        MappingRow{"ParentLast", "a\\..", false, {}, "\"..\""},
-        MappingRow{"Dot", "a\\.\\b", false, {}, "\".\""},
-        MappingRow{"LeadingBackslash", "\\etc\\x", false, {}, "begins with"},
-        MappingRow{"LeadingSlash", "/etc/x", false, {}, "begins with"},
-        MappingRow{"SlashInside", "a/../b", false, {}, "\"/\""},
-        MappingRow{"DriveLetter", "C:\\x.txt", false, {}, "\":\""},
-        MappingRow{"DriveRelative", "c:x.txt", false, {}, "\":\""},
-        MappingRow{"Stream", "a\\b.txt:hidden", false, {}, "\":\""},
-        MappingRow{"DoubleBackslash", "a\\\\b", false, {}, "empty folder name"},
-        MappingRow{"TrailingBackslash", "a\\", false, {}, "empty folder name"},
-        MappingRow{"DeviceOnPosix", "con.txt", false, {"con.txt"}, ""},
-        MappingRow{"Device", "CON", true, {}, "device name"},
-        MappingRow{"DeviceWithExtension", "Data\\nul.ini", true, {}, "device name"},
-        MappingRow{"DeviceAnyCase", "Lpt9.log", true, {}, "device name"},
-        MappingRow{"DeviceSuperscript", "COM\xB9", true, {}, "device name"},
-        MappingRow{"NotADeviceCom0", "COM0", true, {"COM0"}, ""},
-        MappingRow{"NotADeviceLonger", "console.txt", true, {"console.txt"}, ""},
-        MappingRow{"TrailingDot", "a.\\b", true, {}, "dot or a space"},
-        MappingRow{"TrailingSpace", "a\\b ", true, {}, "dot or a space"},
-        MappingRow{"TrailingSpaceOnPosix", "a\\b ", false, {"a", "b "}, ""},
-        MappingRow{"Wildcard", "a?b", true, {}, "does not allow"},
-        MappingRow{"ControlCharacter", "a\tb", true, {}, "does not allow"}),
-    [](const auto& info) { return std::string(info.param.label); });
+TEST(EntryPath, NamesThatWouldLeaveTheFolderOrBreakOnWindowsAreRefusedWithTheReason) {
+    const std::tuple<std::string, bool, std::string> rows[] = {
+        {"", false, "the name is empty"},          {std::string("a\0b", 3), false, "zero byte"},
+        {"a\\..\\..\\evil.txt", false, "\"..\""},  {"a\\.\\b", false, "\".\""},
+        {"\\etc\\x", false, "begins with \"\\\""}, {"/etc/x", false, "begins with \"/\""},
+        {"a/../b", false, "holds a \"/\""},        {"a\\b.txt:hidden", false, "\":\""},
+        {"a\\\\b", false, "empty folder name"},    {"Data\\nul.ini", true, "device name"},
+        {"Lpt9.log", true, "device name"},         {"COM\xB9", true, "device name"},
+        {"a.\\b", true, "dot or a space"},         {"a\\b ", true, "dot or a space"},
+        {"a?b", true, "does not allow"},           {"a\tb", true, "does not allow"},
+    };
+    for (const auto& [name, windowsRules, reason] : rows) {
+        const EntryPath::PathMapping mapping = NameToPath(name, windowsRules);
+        EXPECT_TRUE(mapping.segments.empty()) << name;
+        EXPECT_NE(mapping.problem.find(reason), std::string::npos)
+            << name << ": " << mapping.problem;
+    }
+}
 
 TEST(EntryPath, EveryByteThatCanNameAFileComesBackFromItsPath) {
-    for (bool windowsRules : {false, true}) {
+    for (bool windowsRules : {false, true})
         for (int byte = 1; byte < 256; ++byte) {
             const std::string name = std::string("f\\") + char(byte) + "x";
             const EntryPath::PathMapping mapping = NameToPath(name, windowsRules);
-            if (!mapping.Maps()) continue;
-            ASSERT_EQ(mapping.segments.size(), 2u) << byte;
-            EXPECT_EQ(PathToName(mapping.segments), name) << byte;
+            EXPECT_TRUE(!mapping.Maps() || PathToName(mapping.segments) == name) << byte;
         }
+}
+
+TEST(EntryPath, PathsAnEntryNameCannotHoldAreRefusedWithTheReason) {
+    const std::tuple<std::vector<std::string>, std::string, std::string> rows[] = {
+        {{"dir", "\xC5\x8B.txt"}, "limit", "U+014B"},
+        {{"\xF0\x9F\x98\x80"}, "limit", "U+1F600"},
+        {{std::string(200, 'a'), std::string(55, 'b')}, "limit", "256 bytes"},
+        {{"a\\b"}, "malformed", "\"\\\""},
+        {{"\xE9t\xE9"}, "malformed", "UTF-8"},
+        {{"\xC0\xAF"}, "malformed", "UTF-8"},  // an overlong "/"
+    };
+    for (const auto& [segments, kind, reason] : rows) {
+        std::string thrown = "nothing";
+        try {
+            PathToName(segments);
+        } catch (const VTR_STR::LimitExceeded& limit) {
+            thrown = std::string("limit: ") + limit.what();
+        } catch (const VTR_STR::MalformedData& malformed) {
+            thrown = std::string("malformed: ") + malformed.what();
+        }
+        EXPECT_TRUE(thrown.starts_with(kind + ": ") && thrown.find(reason) != std::string::npos)
+            << thrown;
     }
 }
 
-struct ReverseRow {
-    const char* label;
-    std::vector<std::string> segments;
-    bool limit;  // LimitExceeded, else MalformedData
-    std::string messagePart;
-};
-
-class PathToNameTest : public ::testing::TestWithParam<ReverseRow> {};
-
-TEST_P(PathToNameTest, RefusesWhatAnEntryNameCannotHold) {
-    const ReverseRow& row = GetParam();
-    try {
-        PathToName(row.segments);
-        ADD_FAILURE() << "no error";
-    } catch (const VTR_STR::LimitExceeded& error) {
-        EXPECT_TRUE(row.limit) << error.what();
-        EXPECT_NE(std::string(error.what()).find(row.messagePart), std::string::npos)
-            << error.what();
-    } catch (const VTR_STR::MalformedData& error) {
-        EXPECT_FALSE(row.limit) << error.what();
-        EXPECT_NE(std::string(error.what()).find(row.messagePart), std::string::npos)
-            << error.what();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PathToNameTest,
-    ::testing::Values(
-        ReverseRow{"CharacterOutsideCodePage", {"dir", "\xC5\x8B.txt"}, true, "U+014B"},
-        ReverseRow{"CharacterOutsideBmp", {"\xF0\x9F\x98\x80"}, true, "U+1F600"},
-        ReverseRow{"TooLong", {std::string(200, 'a'), std::string(55, 'b')}, true, "256 bytes"},
-        ReverseRow{"Backslash", {"a\\b"}, false, "\"\\\""},
-        ReverseRow{"NotUtf8", {"\xE9t\xE9"}, false, "UTF-8"},
-        ReverseRow{"Overlong", {"\xC0\xAF"}, false, "UTF-8"}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-TEST(EntryPath, LongestNameFits) {
-    const std::vector<std::string> segments{std::string(200, 'a'), std::string(54, 'b')};
-    EXPECT_EQ(PathToName(segments).size(), VTR_CORE::MaxNameLength);
-}
-
-struct PatternRow {
-    std::string pattern;
-    std::string name;
-    bool matches;
-};
-
-class PatternTest : public ::testing::TestWithParam<PatternRow> {};
-
-TEST_P(PatternTest, MatchesWithoutCaseAndWithEitherSeparator) {
-    const PatternRow& row = GetParam();
-    EXPECT_EQ(NamePattern::Matches(row.pattern, row.name), row.matches)
-        << row.pattern << " against " << row.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Patterns, PatternTest,
-                         ::testing::Values(PatternRow{"Data\\INI\\a.ini", "data\\ini\\A.INI", true},
-                                           PatternRow{"data/ini/a.ini", "Data\\INI\\a.ini", true},
-                                           PatternRow{"\xC9T\xC9.txt", "\xE9t\xE9.TXT", true},
-                                           PatternRow{"*.ini", "Data\\INI\\a.ini", true},
-                                           PatternRow{"*.ini", "Data\\INI\\a.ini.bak", false},
-                                           PatternRow{"data/*/a.*", "Data\\INI\\a.ini", true},
-                                           PatternRow{"a?c", "abc", true},
-                                           PatternRow{"a?c", "ac", false},
-                                           PatternRow{"*", "", true},
-                                           PatternRow{"a*b*c", "aXbYbZc", true},
-                                           PatternRow{"a*b*c", "aXbYcZ", false},
-                                           PatternRow{"Data", "Data\\INI\\a.ini", false},
-                                           PatternRow{"a\\b", "a/b", false}));
-
-TEST(NamePattern, WildcardsCanBePlainBytes) {
-    EXPECT_TRUE(NamePattern::Matches("a*", "A*", false));
-    EXPECT_FALSE(NamePattern::Matches("a*", "ab", false));
-    EXPECT_TRUE(NamePattern::Matches("a*", "ab", true));
+TEST(NamePattern, MatchesWithoutCaseWithEitherSeparatorAndWithWildcardsWhenAsked) {
+    // pattern, name, wildcards, matches
+    const std::tuple<std::string, std::string, bool, bool> rows[] = {
+        {"\xC9T\xC9.txt", "\xE9t\xE9.TXT", true, true},
+        {"a\\b", "a/b", true, false},
+        {"Data", "Data\\INI\\a.ini", true, false},
+        {"*.ini", "Data\\INI\\a.ini.bak", true, false},
+        {"*", "", true, true},
+        {"a*b*c", "aXbYbZc", true, true},
+        {"a*b*c", "aXbYcZ", true, false},
+        {"a?c", "abc", true, true},
+        {"a?c", "ac", true, false},
+        {"a*", "A*", false, true},
+        {"a*", "ab", false, false},
+    };
+    for (const auto& [pattern, name, wildcards, matches] : rows)
+        EXPECT_EQ(NamePattern::Matches(pattern, name, wildcards), matches)
+            << pattern << " against " << name;
 }
 
 TEST(NamePattern, FoldedNamesAgreeWithSameNameForEveryPairOfBytes) {

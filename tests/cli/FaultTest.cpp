@@ -1,9 +1,8 @@
-// Commands under a failing disk: every file operation of pack, extract and the in-place edits
-// fails in turn. Afterwards the old archive and old files are intact, no temporary file is
-// left, and the exit status is 1 with the reason on standard error.
+// Commands under a failing disk: every file operation of pack, extract, the in-place edits and
+// str2csf fails in turn. Afterwards the old archive and old files are intact, no temporary file
+// is left, and the exit status is 1 with the reason on standard error.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 
 #include "archive/EntryPath.h"
@@ -12,27 +11,15 @@
 
 namespace {
 
-using clitest::FilesUnder;
-using clitest::MakeArchive;
-using clitest::PutFiles;
-using clitest::RunTool;
-using testsupport::NamedData;
-using testsupport::ReadBytes;
-using testsupport::TempDir;
-
-using Snapshot = std::map<std::string, std::string>;
-
-const Snapshot kLooseFiles{{"Data/INI/game.ini", "[Game]\nPace=2\n"},
-                           {"Data/empty.dat", ""},
-                           {"Art/caf\xC3\xA9 logo.tga", std::string(70000, 'T')}};
+using namespace clitest;
 
 // Runs `args` with the n-th file operation failing, for n = 1, 2, ... until the command
-// succeeds. After each failure `check` is given the outcome. Returns how many runs failed.
+// succeeds; `reset` comes before each run, `check` after each failure. Returns how many failed.
 int SweepFaults(const std::vector<std::string>& args, const std::function<void()>& reset,
-                const std::function<void(const clitest::Outcome&)>& checkFailure) {
+                const std::function<void()>& check) {
     for (int failAt = 1; failAt < 1000; ++failAt) {
         reset();
-        clitest::Outcome outcome;
+        Outcome outcome;
         {
             testsupport::ScopedFaultyFiles faulty;
             faulty.files.failAt = failAt;
@@ -41,83 +28,63 @@ int SweepFaults(const std::vector<std::string>& args, const std::function<void()
         if (outcome.status == 0) return failAt - 1;
         SCOPED_TRACE("operation " + std::to_string(failAt) + " failed");
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_NE(outcome.err.find("vantor-cli: "), std::string::npos) << outcome.err;
-        EXPECT_NE(outcome.err.find("Injected failure"), std::string::npos) << outcome.err;
-        checkFailure(outcome);
+        EXPECT_TRUE(Contains(outcome.err, "vantor-cli: ")) << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, "Injected failure")) << outcome.err;
+        check();
     }
     ADD_FAILURE() << "the command never succeeded";
     return 0;
 }
 
-TEST(Faults, PackLeavesTheOldArchiveOrWritesTheNewOne) {
-    TempDir source, target;
-    PutFiles(source.path(), kLooseFiles);
-    const std::string archive = target.File("packed.big");
-    const NamedData old{{"old.txt", "the old archive"}};
-    const int failures = SweepFaults(
-        {"pack", source.path(), "-o", archive}, [&] { MakeArchive(archive, old); },
-        [&](const clitest::Outcome&) {
-            EXPECT_EQ(clitest::ArchiveContents(archive), old);
-            EXPECT_EQ(target.List(), std::vector<std::string>{"packed.big"});
-        });
-    EXPECT_GT(failures, 5);
-    EXPECT_EQ(clitest::ArchiveContents(archive).size(), kLooseFiles.size());
-}
-
-TEST(Faults, ExtractWritesEachFileWholeOrNotAtAll) {
-    TempDir dir;
-    const std::string archive = dir.File("a.big");
-    NamedData entries;
-    Snapshot oldFiles, newFiles;
-    for (const auto& [path, bytes] : kLooseFiles) {
-        std::string name = path;
+TEST(Faults, AFailedCommandLeavesEveryFileWholeAndNoTemporaryFile) {
+    const testsupport::NamedData old{{"Data\\a.ini", "a"}, {"b.dat", std::string(90000, 'b')}};
+    Files before{{"game.big", testsupport::MakeBig(old, 9, "BIG4")},
+                 {"loose.txt", "loose bytes"},
+                 {"good.str", "A\n\"a\"\nEND\n"},
+                 {"out.csf", "the old table"}};
+    testsupport::NamedData entries;
+    for (const auto& [path, bytes] : Files{{"Data/INI/game.ini", "[Game]\nPace=2\n"},
+                                           {"Data/empty.dat", ""},
+                                           {"Art/caf\xC3\xA9 logo.tga", std::string(70000, 'T')}}) {
+        before["src/" + path] = bytes;
+        before["out/" + path] = "old " + path;
+        std::string name = EntryPath::Utf8ToName(path);
         std::replace(name.begin(), name.end(), '/', '\\');
-        entries.emplace_back(EntryPath::Utf8ToName(name), bytes + " new");
-        oldFiles["out/" + path] = "old " + path;
-        newFiles["out/" + path] = bytes + " new";
+        entries.emplace_back(name, bytes + " new");
     }
-    MakeArchive(archive, entries);
-    const int failures = SweepFaults(
-        {"extract", archive, "-C", dir.File("out")}, [&] { PutFiles(dir.path(), oldFiles); },
-        [&](const clitest::Outcome&) {
-            const Snapshot now = FilesUnder(dir.File("out"));
-            EXPECT_EQ(now.size(), oldFiles.size());  // no temporary file
-            for (const auto& [path, bytes] : now) {
-                const std::string full = "out/" + path;
-                EXPECT_TRUE(bytes == oldFiles[full] || bytes == newFiles[full]) << path;
-            }
-        });
-    EXPECT_GT(failures, 5);
-    for (const auto& [path, bytes] : newFiles) EXPECT_EQ(ReadBytes(dir.File(path)), bytes);
-}
-
-TEST(Faults, EditsLeaveTheOldArchiveOrWriteTheNewOne) {
-    const NamedData old{{"Data\\a.ini", "a"}, {"b.dat", std::string(90000, 'b')}};
-    const std::vector<std::vector<std::string>> edits{{"replace", "@", "data/A.ini", "%"},
-                                                      {"add", "@", "%", "--as", "new.txt"},
-                                                      {"remove", "@", "b.dat"},
-                                                      {"rename", "@", "b.dat", "c.dat"}};
-    for (const std::vector<std::string>& edit : edits) {
-        SCOPED_TRACE(edit[0]);
-        TempDir dir;
-        const std::string archive = dir.File("game.big");
-        testsupport::WriteBytes(dir.File("loose.txt"), "loose bytes");
-        std::vector<std::string> args;
-        for (const std::string& arg : edit)
-            args.push_back(arg == "@" ? archive : arg == "%" ? dir.File("loose.txt") : arg);
-        std::string before;
+    before["new.big"] = testsupport::MakeBig(entries);
+    // Whether the command writes one file, which must then be as it was; extract writes file
+    // after file, each of which must be the old or the new one.
+    const std::pair<std::vector<std::string>, bool> commands[] = {
+        {{"pack", "@src", "-o", "@game.big"}, true},
+        {{"replace", "@game.big", "data/A.ini", "@loose.txt"}, true},
+        {{"add", "@game.big", "@loose.txt", "--as", "new.txt"}, true},
+        {{"remove", "@game.big", "b.dat"}, true},
+        {{"rename", "@game.big", "b.dat", "c.dat"}, true},
+        {{"str2csf", "@good.str", "-o", "@out.csf"}, true},
+        {{"extract", "@new.big", "-C", "@out"}, false},
+    };
+    for (const auto& [command, oneFile] : commands) {
+        SCOPED_TRACE(command[0]);
+        testsupport::TempDir dir;
+        const std::vector<std::string> args = InDir(dir, command);
+        PutFiles(dir.path(), before);
+        ASSERT_EQ(RunTool(args).status, 0);
+        const Files after = FilesUnder(dir.path());
+        EXPECT_NE(after, before);
         const int failures = SweepFaults(
-            args,
+            args, [&] { PutFiles(dir.path(), before); },
             [&] {
-                MakeArchive(archive, old, "BIG4");
-                before = ReadBytes(archive);
-            },
-            [&](const clitest::Outcome&) {
-                EXPECT_EQ(ReadBytes(archive), before);
-                EXPECT_EQ(dir.List(), (std::vector<std::string>{"game.big", "loose.txt"}));
+                const Files now = FilesUnder(dir.path());
+                EXPECT_TRUE(!oneFile || now == before);
+                EXPECT_EQ(now.size(), before.size());
+                for (const auto& [path, bytes] : now)
+                    EXPECT_TRUE(before.count(path) &&
+                                (bytes == before.at(path) || bytes == after.at(path)))
+                        << path;
             });
         EXPECT_GT(failures, 3);
-        EXPECT_NE(ReadBytes(archive), before);
+        EXPECT_EQ(FilesUnder(dir.path()), after);
     }
 }
 
