@@ -1,17 +1,14 @@
-// The program on the desktop: the real file dialogs and message boxes, the command line, a file
-// dropped on the window, the Save dialog's name after a refused load, and the focus order.
+// The program on the desktop: the real file dialogs and message boxes, the command line and a
+// file dropped on the window.
 #include <functional>
 
 #include "mainwindow/CommandLine.h"
 #include "tests/mainwindow/MainWindowFixture.h"
-#include "tests/support/CsfBuilder.h"
 
 namespace mainwindowtest {
 namespace {
 
 using namespace testsupport;
-
-const QString NotBig = "The selected file was not a valid BIG archive. Please check the filename.";
 
 // Runs `examine` on the next modal dialog once the event loop is in it, then closes the dialog.
 void ExamineNextDialog(std::function<void(QDialog*)> examine) {
@@ -23,62 +20,48 @@ void ExamineNextDialog(std::function<void(QDialog*)> examine) {
     });
 }
 
-// The names a file dialog lists, sorted, once it shows `count` of them (or after two seconds).
-QStringList Listed(QFileDialog* dialog, int count) {
-    auto* view = dialog->findChild<QListView*>("listView");
-    const auto names = [&] {
-        QStringList shown;
-        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
-            shown << view->model()->index(row, 0, view->rootIndex()).data().toString();
-        shown.sort();
-        return shown;
-    };
-    QTest::qWaitFor([&] { return names().size() == count; }, 2000);
-    return names();
-}
-
 TEST(RealDialogs, AllFilesListsEveryFileSavingAsksNothingAndMessagesHaveNoIcon) {
     TempDir dir;
     for (const char* name : {"README", "mod", "a.big", "b.txt"}) WriteBytes(dir.File(name), "");
-    const QString folder = QString::fromStdString(dir.path());
-    const QStringList all{"README", "a.big", "b.txt", "mod"};
-    // Open or save, the window's filter, and for each of its choices the names listed.
-    const std::tuple<bool, QString, std::vector<std::pair<QString, QStringList>>> rows[] = {
-        {true,
-         "BIG files (*.big)|*.big|All files (*.*)|*.*",
-         {{"BIG files (*.big)", {"a.big"}}, {"All files (*.*)", all}}},
-        {false, "All files (*.*)|*.*", {{"All files (*.*)", all}}}};
-    for (const auto& [open, filter, choices] : rows) {
-        SCOPED_TRACE(filter.toStdString());
-        ExamineNextDialog([&](QDialog* shown) {
-            auto* dialog = qobject_cast<QFileDialog*>(shown);
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->testOption(QFileDialog::DontConfirmOverwrite), !open);
-            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-            ASSERT_EQ(types->count(), int(choices.size()));
-            for (int i = 0; i < types->count(); ++i) {
-                EXPECT_EQ(types->itemText(i), choices[i].first);  // as the window names it
-                dialog->selectNameFilter(dialog->nameFilters().at(i));
-                EXPECT_EQ(Listed(dialog, choices[i].second.size()), choices[i].second);
-            }
-        });
-        const auto answer = open ? platform::Ui().OpenFileName(nullptr, filter, folder)
-                                 : platform::Ui().SaveFileName(nullptr, filter, folder);
-        EXPECT_FALSE(answer.has_value());
-    }
+    const QString filter = "BIG files (*.big)|*.big|All files (*.*)|*.*";
+    // Each choice as the window names it, and the names it lists.
+    const std::pair<QString, QStringList> choices[] = {
+        {"BIG files (*.big)", {"a.big"}}, {"All files (*.*)", {"README", "a.big", "b.txt", "mod"}}};
+    ExamineNextDialog([&](QDialog* shown) {
+        auto* dialog = qobject_cast<QFileDialog*>(shown);
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        auto* view = dialog->findChild<QListView*>("listView");
+        ASSERT_EQ(types->count(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(types->itemText(i), choices[i].first);
+            dialog->selectNameFilter(dialog->nameFilters().at(i));
+            QStringList names;
+            const auto listed = [&] {
+                names.clear();
+                for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+                    names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+                names.sort();
+                return names == choices[i].second;
+            };
+            EXPECT_TRUE(QTest::qWaitFor(listed, 2000)) << names.join(' ').toStdString();
+        }
+    });
+    EXPECT_FALSE(platform::Ui().OpenFileName(nullptr, filter, Text(dir.path())));
+    ExamineNextDialog([](QDialog* shown) {
+        EXPECT_TRUE(
+            static_cast<QFileDialog*>(shown)->testOption(QFileDialog::DontConfirmOverwrite));
+    });
+    EXPECT_FALSE(platform::Ui().SaveFileName(nullptr, filter, Text(dir.path())));
     for (const bool question : {false, true}) {
         ExamineNextDialog([&](QDialog* shown) {
             auto* box = qobject_cast<QMessageBox*>(shown);
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->windowTitle(), "Vantor");
-            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            EXPECT_TRUE(box->windowTitle() == "Vantor" && box->icon() == QMessageBox::NoIcon);
             EXPECT_EQ(box->standardButtons(),
                       question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
         });
-        if (question)
-            platform::Ui().AskYesNo(nullptr, "Vantor", "Again?");
-        else
-            platform::Ui().Message(nullptr, "Vantor", "Done.");
+        question ? (void)platform::Ui().AskYesNo(nullptr, "Vantor", "Again?")
+                 : platform::Ui().Message(nullptr, "Vantor", "Done.");
     }
 }
 
@@ -100,111 +83,35 @@ TEST(CommandLineTest, ReadsOneArchiveHelpAndVersionAndRefusesTheRest) {
     for (const auto& [arguments, action, expected] : rows) {
         const CommandLine line = ReadCommandLine(arguments);
         EXPECT_EQ(line.action, action) << arguments.join(' ').toStdString();
-        if (action == Action::Run)
-            EXPECT_EQ(line.archive, expected);
-        else
-            EXPECT_TRUE(line.text.startsWith(expected) && line.archive.isEmpty())
-                << line.text.toStdString();
+        EXPECT_EQ(action == Action::Run ? line.archive : line.text.left(expected.size()), expected);
+        EXPECT_TRUE(action == Action::Run || line.archive.isEmpty());
     }
 }
 
-// Started with an archive as the user's Load would have it, or with a refusal shown and logged;
-// later loads that are refused leave the Save dialog on the archive still loaded.
-TEST(StartUp, LoadsTheArgumentAsLoadDoesAndRefusedLoadsLeaveSaveOnTheLoadedArchive) {
-    const NamedData entries{{"Data\\one.ini", "1"}};
-    for (const bool good : {true, false}) {
-        SCOPED_TRACE(good ? "an archive" : "not an archive");
-        MainWindowSession session;
-        const std::string path = good ? session.WriteBig(entries) : session.dir.File("notes.txt");
-        if (!good) WriteBytes(path, "BIGnot");
-        StartWith(*session.window, ReadCommandLine({Text(path)}));
-        QTRY_VERIFY(session.tree->topLevelItemCount() > 0 || !session.messages.empty());
-        EXPECT_EQ(Render(session.tree), good ? "[Data]\n  one.ini#0\n" : "");
-        EXPECT_EQ(session.Find("but_Save")->isEnabled(), good);
-        if (good) EXPECT_FALSE(VTR_CORE::Archive().Entries.at(0).Loaded);  // "whole" unticked
-        const QString loaded = good ? Text(path) : QString();
-        EXPECT_EQ(session.Log(), LogLine("Initialisation completed.") +
-                                     (good ? ""
-                                           : LogLine("Unable to open BIG file. Reason - "
-                                                     "File not in BIG format.")));
-        // A refused file, then a walk that fails: the dialogs offer the loaded archive.
-        WriteBytes(session.dir.File("cut.big"), MakeBig(entries).substr(0, 20));
-        for (const char* refused : {"notes.txt", "cut.big"}) {
-            WriteBytes(session.dir.File("notes.txt"), "text");
-            session.Load(session.dir.File(refused));
-            EXPECT_EQ(session.messages.back().title, "Vantor");
-            const auto& shown = session.dialogs->fileDialogs;
-            const std::size_t before = shown.size();
-            session.dialogs->fileAnswers = {std::nullopt, std::nullopt};
-            session.Click("but_Save");  // disabled while nothing is loaded
-            session.Click("but_Load");
-            session.dialogs->fileAnswers.clear();
-            QStringList offered;
-            for (std::size_t i = before; i < shown.size(); ++i) offered << shown[i].initialName;
-            EXPECT_EQ(offered, good ? QStringList({loaded, loaded}) : QStringList({""})) << refused;
-        }
-        EXPECT_EQ(Render(session.tree), good ? "[Data]\n  one.ini#0\n" : "");
-    }
-}
-
-TEST_F(MainWindowTest, ADroppedFileLoadsUnlessALoadRunsOrItIsNotOneLocalFile) {
-    const std::string first = WriteBig({{"first.txt", "1"}}, "first.big");
-    const std::string second = WriteBig({{"second.txt", "2"}}, "second.big");
-    const auto drop = [&](const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.get(), &enter);
-        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.get(), &dropped);
-        EXPECT_EQ(enter.isAccepted(), dropped.isAccepted());
-        return dropped.isAccepted();
-    };
-    const QUrl firstUrl = QUrl::fromLocalFile(Text(first));
-    EXPECT_FALSE(drop({firstUrl, QUrl::fromLocalFile(Text(second))}));
-    EXPECT_FALSE(drop({QUrl("https://example.org/first.big")}));
-    EXPECT_TRUE(drop({firstUrl}));
+// Started with a file that is no archive, the window shows and logs the refusal and never
+// offers the file again; started with an archive, or given one by a drop, it loads it as Load
+// would. A drop of anything but one local file is refused (and so is one while a load runs:
+// see WhileALoadRunsCommandsAndDropsAreRefusedAndClosingWaits).
+TEST_F(MainWindowTest, AnArchiveOnTheCommandLineOrDroppedLoadsAsLoadDoesAnyOtherFileIsRefused) {
+    const std::string notes = dir.File("notes.txt"), archive = WriteBig({{"Data\\one.ini", "1"}});
+    WriteBytes(notes, "BIGnot");
+    StartWith(*window, ReadCommandLine({Text(notes)}));
+    QTRY_COMPARE(messages.size(), 1u);
+    EXPECT_EQ(Log(), LogLine("Initialisation completed.") +
+                         LogLine("Unable to open BIG file. Reason - File not in BIG format."));
+    EXPECT_FALSE(Find("but_Save")->isEnabled());
+    dialogs->fileAnswers = {std::nullopt};
+    Click("but_Load");
+    EXPECT_EQ(dialogs->fileDialogs.at(0).initialName, "");
+    StartWith(*window, ReadCommandLine({Text(archive)}));
+    QTRY_COMPARE(Render(tree), std::string("[Data]\n  one.ini#0\n"));
+    EXPECT_TRUE(Find("but_Save")->isEnabled() && messages.size() == 1);
+    EXPECT_FALSE(VTR_CORE::Archive().Entries.at(0).Loaded);  // "Load whole" unticked
+    const QUrl dropped = QUrl::fromLocalFile(Text(WriteBig({{"first.txt", "1"}}, "first.big")));
+    EXPECT_FALSE(Drop({dropped, QUrl::fromLocalFile(Text(notes))}));
+    EXPECT_FALSE(Drop({QUrl("https://example.org/first.big")}));
+    EXPECT_TRUE(Drop({dropped}));
     QTRY_COMPARE(Render(tree), std::string("first.txt#0\n"));
-    // While a load runs a drop is refused, as the buttons are.
-    bool refused = false;
-    VTR_CORE::SetYieldHook([&] {
-        if (!refused) refused = !drop({firstUrl});
-    });
-    window->LoadFile(Text(second));
-    QTest::qWait(50);
-    EXPECT_TRUE(refused);
-    EXPECT_EQ(Render(tree), "second.txt#0\n");
-    EXPECT_EQ(VTR_CORE::Archive().ArchivePath, second);
-}
-
-// Names of the window and of the controls that Tab reaches, in the order it reaches them.
-QString FocusChain(QWidget* window) {
-    QStringList names{window->objectName() + ":"};
-    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && w->window() == window) names << w->objectName();
-    return names.join(' ');
-}
-
-TEST_F(MainWindowTest, TabFollowsTheControlTablesInEveryWindowAndEditorsShareItsFonts) {
-    const std::string ini = "[a]\r\n";
-    Load(WriteBig({{"t.csf", csftest::File({csftest::Label("L", u"v")})}, {"t.ini", ini}}));
-    EXPECT_EQ(FocusChain(window.get()),
-              "VTR_MAIN: Command1 but_Load but_Save but_Replace but_Extract but_Addfile "
-              "But_Delfile cb_Loadwhole but_About but_Exit tv_BIGDirectory lst_Info "
-              "lst_Companions txt_EventLog");
-    const std::pair<const char*, QString> editors[] = {
-        {"t.csf",
-         "VTR_CSFWND: cmb_Flags lst_CSFEntries txt_Search but_Search but_AddEntry "
-         "but_DeleteEntry but_Save Command1 but_Close txt_sValue but_SaveText"},
-        {"t.ini", "VTR_TEXT: txt_TextWindow but_Font but_IE but_Close but_Save"}};
-    for (const auto& [node, chain] : editors) {
-        QWidget* editor = Edit(node);
-        ASSERT_NE(editor, nullptr) << node;
-        EXPECT_EQ(FocusChain(editor), chain);
-        EXPECT_EQ(editor->font().families(), window->font().families()) << node;
-        editor->close();
-        QTRY_VERIFY(window->OpenEditor() == nullptr);
-    }
 }
 
 }  // namespace

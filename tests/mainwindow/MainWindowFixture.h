@@ -6,14 +6,10 @@
 
 #include <QTest>
 #include <QtWidgets>
-#include <algorithm>
-#include <map>
 #include <optional>
-#include <tuple>
 
 #include "archive/VTR_CORE.h"
 #include "mainwindow/VTR_MAIN.h"
-#include "mainwindow/VTR_PROGRESS.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
 
@@ -81,63 +77,30 @@ public:
         return tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
     }
     void Select(const QString& text) { tree->setCurrentItem(Node(text)); }
-    // "Edit file" on the node; the editor that opened, if any.
-    QWidget* Edit(const QString& node) {
-        Select(node);
-        window->rmb_Editfile_Click();
-        return window->OpenEditor();
-    }
-    // Clicks the node (all folders expanded), or empty space below the nodes when there is none.
-    void ClickNode(const QString& text, Qt::MouseButton button = Qt::LeftButton) {
+    // Clicks the node (all folders expanded), or empty space below the nodes when there is none;
+    // tells whether the pop-up menu opened, and closes it.
+    bool ClickNode(const QString& text, Qt::MouseButton button = Qt::LeftButton) {
         tree->expandAll();
         const QPoint below(10, tree->viewport()->height() - 2);
         QTest::mouseClick(tree->viewport(), button, {},
                           Node(text) ? tree->visualItemRect(Node(text)).center() : below);
-    }
-    // Right-clicks as above; tells whether the pop-up menu opened, and closes it.
-    bool RightClick(const QString& text) {
-        ClickNode(text, Qt::RightButton);
         const bool shown = window->tm_rmbMenu->isVisible();
         window->tm_rmbMenu->hide();
         return shown;
     }
+    bool RightClick(const QString& text) { return ClickNode(text, Qt::RightButton); }
+    // Drags `urls` onto the window and drops them; whether both steps were accepted.
+    bool Drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.get(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window.get(), &dropped);
+        EXPECT_EQ(enter.isAccepted(), dropped.isAccepted());
+        return dropped.isAccepted();
+    }
     QString Log() const { return window->EventLogText(); }
-
-    // What the disk, the window and the user show before a command.
-    struct Marks {
-        std::map<std::string, std::string> files;
-        std::size_t messages = 0;
-        QString log;
-        std::tuple<std::string, std::string, int> archive;  // tree, path, entry count
-    };
-    Marks Mark() const {
-        const auto& core = VTR_CORE::Archive();
-        Marks marks{{}, messages.size(), Log(), {Render(tree), core.ArchivePath, core.EntryCount}};
-        for (const std::string& name : dir.List())
-            marks.files[name] = testsupport::ReadBytes(dir.File(name));
-        return marks;
-    }
-    // The command since `before` failed with one message (`message` when given, else any
-    // "Unable to ..."), logged it (as `logged` when given), changed or left no file, kept the
-    // archive and its tree, and left the window usable with no editor or progress bar open.
-    void ExpectFailedCleanly(const Marks& before, const QString& message = {},
-                             const QString& logged = {}) {
-        const Marks after = Mark();
-        EXPECT_TRUE(after.files == before.files)
-            << "files changed or were left: " << testing::PrintToString(dir.List());
-        ASSERT_EQ(messages.size(), before.messages + 1);
-        const QString shown = messages.back().text;
-        EXPECT_EQ(messages.back().title, "Vantor");
-        EXPECT_TRUE(message.isEmpty() ? shown.startsWith("Unable to") : shown == message)
-            << shown.toStdString();
-        EXPECT_EQ(after.log, before.log + LogLine(logged.isEmpty() ? shown : logged));
-        EXPECT_EQ(after.archive, before.archive);
-        EXPECT_TRUE(window->isEnabled() && Find("but_Save")->isEnabled() && !window->IsBusy());
-        EXPECT_EQ(window->OpenEditor(), nullptr) << "an editor opened";
-        EXPECT_TRUE(
-            std::ranges::none_of(window->findChildren<VTR_PROGRESS*>(), &QWidget::isVisible));
-    }
-
     platform::ScopedScriptedDialogs dialogs;
     std::vector<platform::ShownMessage>& messages = dialogs->messages;
     testsupport::TempDir dir;
