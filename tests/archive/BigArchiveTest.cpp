@@ -1,11 +1,15 @@
-// The archive object: both signatures, the format's own limits, editing operations, several
-// archives at once, writing in pieces with progress, and writes that fail or go through links.
+// The archive object over both signatures: reading and writing back, editing, the format's
+// limits, names that outlive their archive, writes in pieces that fail or go through links.
+// Then the windows' archive (VTR_CORE), a wrapper over one BigArchive with the windows' rules:
+// only "BIGF" loads, at most 4096 entries, and a failed load keeps the previous archive.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <tuple>
 
 #include "archive/BigArchive.h"
+#include "archive/VTR_CORE.h"
 #include "archive/VTR_STR.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/TestFiles.h"
@@ -15,13 +19,7 @@ namespace {
 using namespace testsupport;
 using VTR_CORE::BigArchive;
 
-NamedData Table(BigArchive& archive) {
-    NamedData table;
-    for (std::size_t i = 0; i < archive.Entries.size(); ++i)
-        table.emplace_back(archive.Entries[i].Name, archive.Data(i));
-    return table;
-}
-
+// The message of the action's failure, or "" when it goes through.
 std::string Message(const std::function<void()>& action) {
     try {
         action();
@@ -31,17 +29,28 @@ std::string Message(const std::function<void()>& action) {
     return "";
 }
 
-class BigArchiveTest : public ::testing::TestWithParam<std::string> {
+NamedData Table(BigArchive& archive) {
+    NamedData table;
+    for (std::size_t i = 0; i < archive.Entries.size(); ++i)
+        table.emplace_back(archive.Entries[i].Name, archive.Data(i));
+    return table;
+}
+
+class InTempDir {
 protected:
     std::string Put(const std::string& name, const std::string& bytes) const {
         WriteBytes(dir.File(name), bytes);
         return dir.File(name);
     }
+    TempDir dir;
+};
+
+class BigArchiveTest : public ::testing::TestWithParam<std::string>, public InTempDir {
+protected:
     std::string Big(const NamedData& entries, int gap = 9) const {
         return MakeBig(entries, gap, GetParam());
     }
-
-    TempDir dir;
+    // An empty name is an ordinary entry; two names differ only in case.
     const NamedData sample{{"cfg\\base\\rules.ini", "[Rules]\r\nPace=3\r\n"},
                            {"", "nameless"},
                            {"gfx\\\xC9mblem.tga", std::string("\0\x01\x80\xff tga", 8)},
@@ -55,7 +64,6 @@ TEST_P(BigArchiveTest, ReadsLazilyWholeOrFromMemoryAndWritesBackTheSameBytes) {
         for (bool whole : {false, true}) {
             BigArchive archive;
             archive.Open(path, whole);
-            EXPECT_EQ(archive.Signature(), GetParam());
             EXPECT_EQ(archive.Entries[2].Loaded, whole);
             EXPECT_EQ(Table(archive), sample);
             archive.Write(dir.File("out.big"));
@@ -67,9 +75,10 @@ TEST_P(BigArchiveTest, ReadsLazilyWholeOrFromMemoryAndWritesBackTheSameBytes) {
     }
 }
 
-TEST_P(BigArchiveTest, EditsKeepTheOrderAndNamesCompareWithoutCase) {
-    BigArchive archive;
+TEST_P(BigArchiveTest, EditsKeepTheOrderLeaveOtherArchivesAloneAndNamesCompareWithoutCase) {
+    BigArchive archive, other;
     archive.Open(Put("in.big", Big(sample)), false);
+    other.Open(dir.File("in.big"), false);
     EXPECT_EQ(archive.Find("gfx/\xE9mblem.tga"), (std::vector<std::size_t>{}));
     EXPECT_EQ(archive.Find("GFX\\\xC9MBLEM.tga"), (std::vector<std::size_t>{2, 3}));
     EXPECT_EQ(archive.FindFirst(""), 1u);
@@ -85,128 +94,131 @@ TEST_P(BigArchiveTest, EditsKeepTheOrderAndNamesCompareWithoutCase) {
                              {"empty.bin", "from a file"},
                              {"new\\late.txt", "appended"},
                              {"new\\later.txt", "from a file"}};
-    EXPECT_EQ(Table(archive), expected);
     archive.Write(dir.File("out.big"));
     EXPECT_EQ(ReadBytes(dir.File("out.big")), Big(expected));
+    EXPECT_EQ(Table(other), sample);
 
-    // What cannot be stored is refused, naming the name or the file.
+    // What cannot be stored is refused.
     EXPECT_THROW(archive.Add(std::string(256, 'n'), ""), VTR_STR::LimitExceeded);
     EXPECT_THROW(archive.Rename(0, std::string("a\0b", 3)), VTR_STR::MalformedData);
     EXPECT_THROW(archive.AddFromFile("x", dir.File("missing")), platform::FileError);
     EXPECT_THROW(archive.Remove(6), std::out_of_range);
     EXPECT_EQ(archive.Entries.size(), 6u);
+    EXPECT_EQ(BigArchive().Signature(), "BIGF");
+    EXPECT_THROW(BigArchive("BIGX"), std::invalid_argument);
 }
 
-TEST_P(BigArchiveTest, HostileCountsFailAtOnceNamingWhatTheFileCanHold) {
-    const std::string header = GetParam() + LittleEndian32(40);
+TEST_P(BigArchiveTest, MalformedDirectoriesFailAtOnceNamingTheFault) {
+    // A header and one record, followed by `tail` (name bytes taken as given, no zero added).
+    const auto oneRecord = [&](unsigned offset, unsigned size, const std::string& nameBytes,
+                               const std::string& tail = "") {
+        return GetParam() + BigEndian32(0) + BigEndian32(1) + BigEndian32(0) + BigEndian32(offset) +
+               BigEndian32(size) + nameBytes + tail;
+    };
+    const std::string header = GetParam() + LittleEndian32(40), a0("a\0", 2);
+    const std::string at16 = "Entry 1 at offset 16: the ",
+                      range = " is out of range (at most 2147483647).";
     const std::pair<std::string, std::string> rows[] = {
         {header + BigEndian32(2147483647) + BigEndian32(0) + std::string(24, 'x'),
          "lists 2147483647 entries, but its 40 bytes can hold at most 2 directory records."},
-        {header + BigEndian32(0x80000000u) + BigEndian32(0),
-         "the entry count 2147483648 is out of range (at most 2147483647)."},
+        {header + BigEndian32(0x80000000u) + BigEndian32(0), "the entry count 2147483648" + range},
         {header, "is too short to be a BIG archive: it has only 8 bytes."},
-        {"BIGf" + std::string(12, '\0'), "is not a BIG archive"}};
-    for (const auto& [bytes, message] : rows) {
-        const auto started = std::chrono::steady_clock::now();
-        BigArchive archive;
-        const std::string error = Message([&] { archive.Open(Put("bad.big", bytes), false); });
-        EXPECT_NE(error.find(message), std::string::npos) << error;
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
-    }
+        {"BIGf" + std::string(12, '\0'), "is not a BIG archive"},
+        {oneRecord(0, 0, std::string(256, 'x') + '\0'),
+         at16 + "name has no terminating zero byte within 256 bytes."},
+        {oneRecord(0x80000000u, 0, a0), at16 + "data offset 2147483648" + range},
+        {oneRecord(0, 0x80000000u, a0), at16 + "data size 2147483648" + range},
+        {Big({{"a", "1"}, {"data\\b.ini", "2345"}}).substr(0, 57),
+         "Entry 2 \"data\\b.ini\": data at offset 55 with size 4 reaches past the end of the file "
+         "(57 bytes)."}};
+    for (const auto& [bytes, message] : rows)
+        for (bool whole : {false, true}) {
+            const auto started = std::chrono::steady_clock::now();
+            BigArchive archive;
+            const std::string error = Message([&] { archive.Open(Put("bad.big", bytes), whole); });
+            EXPECT_NE(error.find(message), std::string::npos) << error;
+            EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
+        }
+    const std::string name255(255, 'x');
+    BigArchive longest;
+    longest.Open(Put("n255.big", oneRecord(0, 4, name255 + '\0', "tail")), true);
+    EXPECT_EQ(Table(longest), (NamedData{{name255, GetParam()}}));
 }
 
-TEST_P(BigArchiveTest, AHundredThousandEntriesRoundTripInAFewSeconds) {
+// Names read from a directory share blocks of storage: each must still be its own value. The
+// write also takes more parts than one gathered write can.
+TEST_P(BigArchiveTest, AHundredThousandNamesRoundTripQuicklyOutliveTheirArchiveAndChangeAlone) {
     const auto started = std::chrono::steady_clock::now();
+    NamedData many;
     BigArchive made(GetParam());
-    for (int i = 0; i < 100000; ++i)
-        made.Add("set" + std::to_string(i % 97) + "\\item" + std::to_string(i) + ".dat",
-                 std::string(i % 7, char('a' + i % 26)));
+    for (int i = 0; i < 100000; ++i) {
+        many.emplace_back("set" + std::to_string(i % 97) + "\\item" + std::to_string(i) + ".dat",
+                          std::string(i % 7, char('a' + i % 26)));
+        made.Add(many.back().first, many.back().second);
+    }
     made.Write(dir.File("many.big"));
-    BigArchive read;
-    read.Open(dir.File("many.big"), false);
-    ASSERT_EQ(read.Entries.size(), made.Entries.size());
-    read.LoadAll();
-    for (std::size_t i = 0; i < made.Entries.size(); ++i)
-        ASSERT_TRUE(read.Entries[i].Name == made.Entries[i].Name &&
-                    read.Entries[i].Data == made.Entries[i].Data)
-            << i;
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
-}
-
-TEST_P(BigArchiveTest, TwoArchivesAtOnceStayApart) {
-    const std::string path = Put("shared.big", Big(sample));
-    BigArchive first, second;
-    first.Open(path, false);
-    second.Open(path, false);
-    first.ReplaceWithBytes(0, "changed in the first");
-    first.Remove(4);
-    EXPECT_EQ(Table(second), sample);
-    second.Write(dir.File("second.big"));
-    EXPECT_EQ(ReadBytes(dir.File("second.big")), Big(sample));
-    EXPECT_EQ(first.Data(0), "changed in the first");
-}
-
-// Names read from a directory share storage: each must still be its own value.
-TEST_P(BigArchiveTest, NamesOutliveTheirArchiveAndChangeOneAtATime) {
-    NamedData longNames;
-    for (int i = 0; i < 600; ++i)  // about 150 KiB of names, so more than one shared block
-        longNames.emplace_back(std::string(250, char('a' + i % 26)) + std::to_string(i),
-                               std::to_string(i));
-    const std::string path = Put("long.big", Big(longNames));
     std::vector<VTR_CORE::ArchiveEntry> kept;
     BigArchive copy;
     {
         BigArchive archive;
-        archive.Open(path, true);
+        archive.Open(dir.File("many.big"), false);
+        archive.LoadAll();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
         kept.assign(archive.Entries.begin(), archive.Entries.end());
         copy = archive;
         archive.Rename(1, "renamed in the first");
-        EXPECT_EQ(archive.Entries[0].Name, longNames[0].first);
-        EXPECT_EQ(archive.Entries[2].Name, longNames[2].first);
     }
-    ASSERT_EQ(kept.size(), longNames.size());
+    ASSERT_EQ(kept.size(), many.size());
     for (std::size_t i = 0; i < kept.size(); ++i)
-        ASSERT_TRUE(kept[i].Name == longNames[i].first && copy.Entries[i].Name == longNames[i].first)
+        ASSERT_TRUE(kept[i].Name == many[i].first && kept[i].Data == many[i].second &&
+                    copy.Entries[i].Name == many[i].first)
             << i;
-    copy.Rename(599, std::string(255, 'z'));
+    copy.Rename(99999, std::string(255, 'z'));
+    many.back().first = std::string(255, 'z');
     copy.Write(dir.File("copy.big"));
-    longNames.back().first = std::string(255, 'z');
-    EXPECT_EQ(ReadBytes(dir.File("copy.big")), Big(longNames));
+    EXPECT_EQ(ReadBytes(dir.File("copy.big")), Big(many));
 }
 
-TEST_P(BigArchiveTest, LargeWritesGoOutInPiecesWithProgress) {
-    BigArchive archive(GetParam());
-    for (int i = 0; i < 3; ++i) archive.Add("part" + std::to_string(i), std::string(5 << 20, 'p'));
-    std::vector<VTR_CORE::Progress> reports;
-    archive.Write(dir.File("large.big"), [&](const VTR_CORE::Progress& p) { reports.push_back(p); });
-    const std::int64_t length = std::filesystem::file_size(dir.File("large.big"));
-    ASSERT_GE(reports.size(), 4u);  // 15 MiB in pieces of 4 MiB at most
-    for (std::size_t i = 1; i < reports.size(); ++i) {
-        EXPECT_GE(reports[i].bytesDone, reports[i - 1].bytesDone);
-        EXPECT_GE(reports[i].entriesDone, reports[i - 1].entriesDone);
-        EXPECT_EQ(reports[i].bytesTotal, length);
-    }
-    EXPECT_EQ(reports.back().bytesDone, length);
-    EXPECT_EQ(reports.back().entriesDone, 3);
-}
-
-TEST_P(BigArchiveTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+// Each file operation of a save fails in turn until the save runs through: the old file stays
+// and no temporary file is left. 18 MiB go out in pieces of at most 4 MiB, with progress.
+TEST_P(BigArchiveTest, WritesGoOutInPiecesWithProgressAndAFailureLeavesTheOldFile) {
     const std::string target = Put("target.big", Big(sample));
     BigArchive archive;
     archive.Open(target, false);
-    archive.Add("extra", "more");
+    NamedData expected = sample;
+    for (int i = 0; i < 3; ++i) {
+        expected.emplace_back("part" + std::to_string(i), std::string(6 << 20, 'p'));
+        archive.Add(expected.back().first, expected.back().second);
+    }
+    std::vector<VTR_CORE::Progress> reports;
     for (int failAt = 1;; ++failAt) {
         SCOPED_TRACE(failAt);
         BigArchive attempt = archive;
         ScopedFaultyFiles faulty;
         faulty.files.failAt = failAt;
-        const std::string error = Message([&] { attempt.Write(target); });
+        reports.clear();
+        const std::string error = Message([&] {
+            attempt.Write(target, [&](const VTR_CORE::Progress& p) { reports.push_back(p); });
+        });
         platform::SetFiles(nullptr);
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"target.big"}));
         if (error.empty()) break;
         EXPECT_NE(error.find("Injected failure"), std::string::npos) << error;
         EXPECT_EQ(ReadBytes(target), Big(sample));
     }
+    const std::int64_t length = std::filesystem::file_size(target);
+    EXPECT_EQ(ReadBytes(target), Big(expected));  // its length needs all four bytes of its field
+    ASSERT_FALSE(reports.empty());
+    int pieces = 0;
+    for (std::size_t i = 1; i < reports.size(); ++i) {
+        EXPECT_GE(reports[i].bytesDone, reports[i - 1].bytesDone);
+        EXPECT_GE(reports[i].entriesDone, reports[i - 1].entriesDone);
+        EXPECT_EQ(reports[i].bytesTotal, length);
+        pieces += reports[i].bytesDone > reports[i - 1].bytesDone;
+    }
+    EXPECT_GE(pieces, 5);
+    EXPECT_EQ(reports.back().bytesDone, length);
+    EXPECT_EQ(reports.back().entriesDone, 8);
 }
 
 #ifndef _WIN32
@@ -222,12 +234,115 @@ TEST_P(BigArchiveTest, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
 }
 #endif
 
-TEST(BigArchive, NewArchivesAreBIGFUnlessChosen) {
-    EXPECT_EQ(BigArchive().Signature(), "BIGF");
-    EXPECT_EQ(BigArchive("BIG4").Signature(), "BIG4");
-    EXPECT_THROW(BigArchive("BIGX"), std::invalid_argument);
+INSTANTIATE_TEST_SUITE_P(Signatures, BigArchiveTest, ::testing::Values("BIGF", "BIG4"));
+
+VTR_CORE::ArchiveEntry& Entry(int index) { return VTR_CORE::Archive().Entries.at(index); }
+
+// Names and contents of the windows' entries, fetching data as needed.
+NamedData LoadedTable() {
+    NamedData table;
+    for (int i = 0; i < int(VTR_CORE::Archive().Entries.size()); ++i) {
+        VTR_CORE::GetEntryData(i, "", false);
+        table.emplace_back(Entry(i).Name, Entry(i).Data);
+    }
+    return table;
 }
 
-INSTANTIATE_TEST_SUITE_P(Signatures, BigArchiveTest, ::testing::Values("BIGF", "BIG4"));
+// What a failed load must leave as it was.
+auto Snapshot() {
+    return std::tuple(LoadedTable(), VTR_CORE::Archive().EntryCount,
+                      VTR_CORE::Archive().ArchivePath);
+}
+
+std::string LoadError(const std::string& path, bool whole) {
+    return Message([&] { VTR_CORE::ReadDirectory(path, whole); });
+}
+
+class WindowsArchive : public ::testing::Test, public InTempDir {
+protected:
+    WindowsArchive() { Reset(); }
+    ~WindowsArchive() override { Reset(); }
+    static void Reset() { VTR_CORE::Archive() = VTR_CORE::ArchiveDirectory(); }
+};
+
+TEST_F(WindowsArchive, EveryPrefixFailsKeepingThePreviousArchiveAndTheWholeFileLoads) {
+    const NamedData sample{{"data\\ini\\game.ini", "[Game]\r\nSpeed=3\r\n"},
+                           {"empty.bin", ""},
+                           {"art\\logo.tga", std::string("\0\x01\x80\xff tga", 8)}};
+    const std::string previous = Put("previous.big", MakeBig({{"old", "kept"}, {"x\\y", "z"}}));
+    // Three spare bytes at the end: the last three prefixes still hold every entry.
+    const std::string valid = MakeBig(sample), bytes = valid + "xyz";
+    for (bool whole : {false, true}) {
+        VTR_CORE::ReadDirectory(previous, whole);
+        const auto before = Snapshot();
+        for (std::size_t length = 0; length <= bytes.size(); ++length) {
+            SCOPED_TRACE(std::to_string(length) + (whole ? " bytes, whole" : " bytes, lazy"));
+            const std::string path = Put("prefix.big", bytes.substr(0, length));
+            if (length < valid.size()) {
+                EXPECT_NE(LoadError(path, whole), "");
+                EXPECT_TRUE(Snapshot() == before);
+                continue;
+            }
+            EXPECT_EQ(LoadError(path, whole), "");
+            const auto& archive = VTR_CORE::Archive();
+            EXPECT_EQ(std::tuple(archive.EntryCount, archive.LastIndex, archive.ArchivePath,
+                                 Entry(2).Loaded, Entry(2).Position),
+                      std::tuple(3, 2, path, whole, 16 + 3 * 9 + 38 + 9 + 17 + 1));
+            EXPECT_EQ(LoadedTable(), sample);
+            VTR_CORE::ReadDirectory(previous, whole);
+        }
+        for (const std::string& unreadable : {dir.File("missing.big"), dir.path()})
+            EXPECT_NE(LoadError(unreadable, whole), "") << unreadable;
+        EXPECT_TRUE(Snapshot() == before);
+    }
+}
+
+TEST_F(WindowsArchive, AtMost4096EntriesLoadInAFewReadsAndLargerCountsAreRefused) {
+    const auto many = [](int count) {  // names of about 200 bytes
+        NamedData entries;
+        for (int i = 0; i < count; ++i)
+            entries.emplace_back(std::to_string(i) + "\\" + std::string(195, 'n'),
+                                 std::string(i % 5, 'd'));
+        return entries;
+    };
+    const NamedData full = many(VTR_CORE::MaxEntries);
+    {
+        ScopedFaultyFiles counting;
+        VTR_CORE::ReadDirectory(Put("full.big", MakeBig(full)), false);
+        // Open, length, and one read per 64 KiB block of the 0.8 MiB directory.
+        EXPECT_LE(counting.files.operations, 2 + 14 + 2);
+    }
+    EXPECT_EQ(LoadedTable(), full);
+    VTR_CORE::ReadEntryCount(dir.File("full.big"));  // the count the progress window shows first
+    EXPECT_EQ(VTR_CORE::Archive().EntryCount, 4096);
+    const std::pair<std::string, std::string> rows[] = {
+        {MakeBig(many(4097)), "4097"},
+        {"BIGF" + BigEndian32(0) + BigEndian32(0x80000000u) + BigEndian32(0), "2147483648"}};
+    const auto refusal = [](const std::string& count) {
+        return "The archive lists " + count + " entries; at most 4096 are supported.";
+    };
+    for (const auto& [bytes, count] : rows)
+        for (bool whole : {false, true})
+            EXPECT_EQ(LoadError(Put("bad.big", bytes), whole), refusal(count));
+    // So is a count beyond the four bytes' range read for the progress window.
+    EXPECT_EQ(Message([&] { VTR_CORE::ReadEntryCount(dir.File("bad.big")); }),
+              refusal("2147483648"));
+    EXPECT_EQ(LoadedTable(), full);
+}
+
+TEST_F(WindowsArchive, ArchivesAreWrittenByteForByteAndOnlyBIGFCountsAsAnArchive) {
+    using namespace std::string_literals;
+    VTR_CORE::Archive().Entries = {{"a.txt", "hello", true, true, 0, 5}};
+    VTR_CORE::WriteArchive(dir.File("one.big"));
+    EXPECT_EQ(ReadBytes(dir.File("one.big")),
+              "BIGF\x2c\0\0\0\0\0\0\x01\0\0\0\x26\0\0\0\x27\0\0\0\x05"
+              "a.txt\0L225\0\0\0\0\0hello"s);
+    EXPECT_EQ(Entry(0).Position, 40);
+    VTR_CORE::BlankEntries();
+    VTR_CORE::WriteArchive(dir.File("empty.big"));
+    EXPECT_EQ(ReadBytes(dir.File("empty.big")), "BIGF\x19\0\0\0\0\0\0\0\0\0\0\x18L225\0\0\0\0\0"s);
+    EXPECT_TRUE(VTR_CORE::IsBigArchive(dir.File("one.big")));
+    EXPECT_FALSE(VTR_CORE::IsBigArchive(Put("four.big", MakeBig({{"a", "1"}}, 9, "BIG4"))));
+}
 
 }  // namespace

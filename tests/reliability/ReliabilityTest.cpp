@@ -1,76 +1,99 @@
 // The main window driven as the user would, with scripted dialogs, under failing disks
 // (FaultInjection), an archive file that changes under it (WorldChange) and a long run (LongRun).
-// Saved archives are compared byte for byte with MakeBig of the expected entries: the writer
-// lays archives out exactly so, and a sample string table is laid out as the CSF writer does.
+// Saved archives are compared byte for byte with MakeBig of the expected entries.
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iostream>
+#include <map>
+#include <tuple>
 
+#include "mainwindow/VTR_PROGRESS.h"
 #include "stringtable/VTR_CSFWND.h"
-#include "textinterp/VTR_TEXT.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CsfBuilder.h"
 #include "tests/support/FaultyFileSystem.h"
+#include "textinterp/VTR_TEXT.h"
 
 namespace {
 
-using csftest::Label;
-using testsupport::MakeBig;
-using testsupport::NamedData;
-using testsupport::ReadBytes;
-using testsupport::WriteBytes;
-
-enum SampleEntry { kGameIni, kStringTable, kReadme, kEmpty, kLogo };
+using namespace testsupport;
+namespace fs = std::filesystem;
 
 NamedData SampleEntries(const std::string& title = "Vantor",
                         const std::string& readme = "Read me first.\n") {
     return {{"Data\\INI\\game.ini", "[Game]\r\nSpeed=3\r\nName=Vantor\r\n"},
             {"Data\\lang\\game.csf",
-             csftest::File({Label("GUI:Ok", u"OK"),
-                            Label("GUI:Title", std::u16string(title.begin(), title.end())),
-                            Label("GUI:Help", u"Line one\nLine two")})},
+             csftest::File({csftest::Label("GUI:Ok", u"OK"),
+                            csftest::Label("GUI:Title", std::u16string(title.begin(), title.end())),
+                            csftest::Label("GUI:Help", u"Line one\nLine two")})},
             {"Data\\readme.txt", readme},
             {"Data\\empty.dat", ""},
             {"Art\\logo.tga", std::string("\0\x01\x80\xff tga", 8)}};
 }
-
-NamedData OtherEntries() { return {{"Maps\\map1.map", std::string(500, 'm')}, {"notes.txt", "x"}}; }
-
-long ResidentKib() {
-    long pages = 0, resident = -1;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
+const NamedData kOther{{"Maps\\map1.map", std::string(500, 'm')}, {"notes.txt", "x"}};
+const std::string kNewReadme = "A new readme.\r\n";
 
 // A fresh main window, and a folder of its own holding game.big (the sample) and other.big.
 struct Session : mainwindowtest::MainWindowSession {
-    Session() { WriteBig(OtherEntries(), "other.big"); }
+    Session() { WriteBig(kOther, "other.big"); }
     std::string File(const std::string& name) const { return dir.File(name); }
+    // "Edit file" on the node; the editor that opened, if any.
+    QWidget* Edit(const QString& node) {
+        Select(node);
+        window->rmb_Editfile_Click();
+        return window->OpenEditor();
+    }
+    // The files; the number of messages shown, the log, and the archive's tree, path and count.
+    using Marks = std::pair<std::map<std::string, std::string>,
+                            std::tuple<std::size_t, QString, std::string, std::string, int>>;
+    Marks Mark() const {
+        Marks marks;
+        for (const std::string& name : dir.List()) marks.first[name] = ReadBytes(dir.File(name));
+        const auto& core = VTR_CORE::Archive();
+        marks.second = {messages.size(), Log(), mainwindowtest::Render(tree), core.ArchivePath,
+                        core.EntryCount};
+        return marks;
+    }
+    // The command since `before` failed with one message (`message`, else any "Unable to ..."),
+    // logged it, changed or left no file, kept the archive, and left the window usable with no
+    // editor or progress bar open.
+    void ExpectFailedCleanly(const Marks& before, const QString& message = {}) {
+        ASSERT_EQ(messages.size(), std::get<0>(before.second) + 1);
+        const QString shown = messages.back().text;
+        EXPECT_TRUE(message.isEmpty() ? shown.startsWith("Unable to") : shown == message)
+            << shown.toStdString();
+        Marks expected = before;
+        std::get<0>(expected.second) += 1;
+        std::get<1>(expected.second) += mainwindowtest::LogLine(shown);
+        const Marks after = Mark();
+        EXPECT_TRUE(after.first == before.first)
+            << "files changed or were left: " << testing::PrintToString(dir.List());
+        EXPECT_EQ(after.second, expected.second);
+        EXPECT_TRUE(window->isEnabled() && Find("but_Save")->isEnabled() && !window->IsBusy());
+        EXPECT_EQ(window->OpenEditor(), nullptr) << "an editor opened";
+        EXPECT_TRUE(
+            std::ranges::none_of(window->findChildren<VTR_PROGRESS*>(), &QWidget::isVisible));
+    }
     const std::string archive = WriteBig(SampleEntries(), "game.big");
 };
 
-const std::string kNewReadme = "A new readme.\r\n";
-
-// Button, file answer and node of a command; a success writes the file or changes the entries.
-const std::tuple<std::string, const char*, const char*> kCommands[] = {
-    {"but_Save", "game.big", ""},
-    {"but_Save", "new.big", ""},
-    {"but_Extract", "old.ini", "game.ini"},
-    {"but_Replace", "readme.new", "logo.tga"},
-    {"but_Load", "other.big", ""}};
-
 // Every file operation of a command fails in turn, the 1st, the 2nd, ... until it runs through;
 // every command runs over an archive loaded lazily and whole, with a replacement held in memory.
+// Button, file answer and node of each command; a success writes the file or changes the entries.
 TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
+    const std::tuple<std::string, const char*, const char*> commands[] = {
+        {"but_Save", "game.big", ""},
+        {"but_Save", "new.big", ""},
+        {"but_Extract", "old.ini", "game.ini"},
+        {"but_Replace", "readme.new", "logo.tga"},
+        {"but_Load", "other.big", ""}};
     const mode_t mask = umask(022);  // a new file gets 0644; one saved over keeps its 0640
-    for (const auto& [button, file, node] : kCommands) {
+    for (const auto& [button, file, node] : commands)
         for (const bool whole : {false, true}) {
             const std::string command = button + " " + file + (whole ? ", whole" : ", lazy");
             bool succeeded = false;
@@ -78,7 +101,7 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
             for (; !succeeded && n <= 400; ++n) {
                 SCOPED_TRACE(command + ", operation " + std::to_string(n) + " fails");
                 Session s;
-                std::filesystem::permissions(s.archive, std::filesystem::perms(0640));
+                fs::permissions(s.archive, fs::perms(0640));
                 WriteBytes(s.File("readme.new"), kNewReadme);
                 WriteBytes(s.File("old.ini"), std::string(5000, 'o'));
                 s.Load(s.archive, whole);
@@ -86,7 +109,7 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
                 NamedData expected = SampleEntries("Vantor", kNewReadme);
                 const Session::Marks before = s.Mark();
                 {
-                    testsupport::ScopedFaultyFiles faults;
+                    ScopedFaultyFiles faults;
                     faults.files.failAt = n;
                     s.ClickWithFile(button.c_str(), s.File(file), node);
                     succeeded = faults.files.operations < n;
@@ -95,65 +118,54 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
                     s.ExpectFailedCleanly(before);
                     EXPECT_TRUE(s.messages.back().text.contains("Injected failure of "));
                 } else if (button == "but_Load") {
-                    expected = OtherEntries();
+                    expected = kOther;
                 } else if (button == "but_Replace") {
-                    expected[kLogo].second = kNewReadme;
+                    expected[4].second = kNewReadme;
                 } else {
                     EXPECT_EQ(ReadBytes(s.File(file)),
-                              *node ? expected[kGameIni].second : MakeBig(expected));
-                    EXPECT_EQ(std::filesystem::status(s.File(file)).permissions(),
-                              std::filesystem::perms(s.File(file) == s.archive ? 0640 : 0644));
+                              *node ? expected[0].second : MakeBig(expected));
+                    EXPECT_EQ(fs::status(s.File(file)).permissions(),
+                              fs::perms(s.File(file) == s.archive ? 0640 : 0644));
                 }
                 for (const std::string& name : s.dir.List())
-                    EXPECT_TRUE(before.files.count(name) || name == "new.big") << name;
+                    EXPECT_TRUE(before.first.count(name) || name == "new.big") << name;
                 s.ClickWithFile("but_Save", s.File("check.big"));
                 ASSERT_EQ(s.messages.back().text, "File saved.");
                 EXPECT_EQ(ReadBytes(s.File("check.big")), MakeBig(expected));
             }
             EXPECT_TRUE(succeeded && n > 2) << command;  // and failed before
         }
-    }
     umask(mask);
 }
 
-// How the archive file changes after a lazy load.
-const std::pair<const char*, void (*)(const std::string& archive)> kChanges[] = {
-    {"deleted", [](const std::string& archive) { std::filesystem::remove(archive); }},
-    {"truncated", [](const std::string& archive) { std::filesystem::resize_file(archive, 40); }},
-    // Written aside and renamed over, as editors save: a new file of the same length and layout.
-    // (A rewrite in place of the same length differs only in its timestamps, which a coarse
-    // file-system clock may leave unchanged; it is not tested.)
-    {"replaced by a file of the same length",
-     [](const std::string& archive) {
-         WriteBytes(archive + ".new", MakeBig(SampleEntries("Vantoz")));
-         std::filesystem::rename(archive + ".new", archive);
-     }},
-};
-
-// Commands that need entries never read from a changed archive fail cleanly, saying why; what
-// is in memory can still be extracted, and the program goes on working.
+// Commands that need entries never read from a lazy archive changed since (truncated, or
+// replaced) fail cleanly, saying why; what is in memory can still be extracted, and the program
+// goes on working. A deleted archive fails like any file that cannot be opened (FaultInjection).
 TEST(WorldChange, CommandsOnAChangedLazyArchiveFailWithAMessageAndTheProgramGoesOn) {
-    for (const auto& [change, apply] : kChanges) {
+    const std::pair<const char*, void (*)(const std::string&)> changes[] = {
+        {"truncated", [](const std::string& archive) { fs::resize_file(archive, 40); }},
+        // Written aside and renamed over, as editors save: same length and layout. (A rewrite in
+        // place differs only in its timestamps, which a coarse clock may leave unchanged.)
+        {"replaced by a file of the same length", [](const std::string& archive) {
+             WriteBytes(archive + ".new", MakeBig(SampleEntries("Vantoz")));
+             fs::rename(archive + ".new", archive);
+         }}};
+    for (const auto& [change, apply] : changes) {
         SCOPED_TRACE(std::string("archive ") + change);
         Session s;
         s.Load(s.archive, false);
         WriteBytes(s.File("loose.txt"), kNewReadme);
         s.ClickWithFile("but_Replace", s.File("loose.txt"), "readme.txt");
         apply(s.archive);
-        const QString path = mainwindowtest::Text(s.archive),
-                      reason =
-                          std::string(change) == "deleted"
-                              ? "Cannot open \"" + path + "\": " + std::strerror(ENOENT)
-                              : "The archive file \"" + path +
-                                    "\" has been changed or replaced since it was loaded; "
-                                    "load it again to read the entries that are not in memory.";
+        const QString reason = "The archive file \"" + mainwindowtest::Text(s.archive) +
+                               "\" has been changed or replaced since it was loaded; load it "
+                               "again to read the entries that are not in memory.";
         const std::pair<QString, std::function<void()>> commands[] = {
             {"extract file",
              [&] { s.ClickWithFile("but_Extract", s.File("logo.tga"), "logo.tga"); }},
             {"read file", [&] { s.Edit("game.ini"); }},
             {"save BIG file", [&] { s.ClickWithFile("but_Save", s.archive); }},
-            {"save BIG file", [&] { s.ClickWithFile("but_Save", s.File("new.big")); }},
-        };
+            {"save BIG file", [&] { s.ClickWithFile("but_Save", s.File("new.big")); }}};
         for (const auto& [what, run] : commands) {
             const Session::Marks before = s.Mark();
             run();
@@ -164,8 +176,14 @@ TEST(WorldChange, CommandsOnAChangedLazyArchiveFailWithAMessageAndTheProgramGoes
     }
 }
 
-// Load, replace from a loose file, edit a string, save over the archive, many
-// times over; every save must be exact, and resident memory flat from iteration 10 to the end.
+long ResidentKib() {
+    long pages = 0, resident = -1;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Load, replace from a loose file, edit a string and a text, save over the archive, many times
+// over; every save must be exact, and resident memory flat from iteration 10 to the end.
 TEST(LongRun, LoadReplaceEditSaveRepeatedlyKeepsDataAndMemoryFlat) {
     const char* count = std::getenv("VANTOR_LONG_RUN_ITERATIONS");
     const int iterations = count ? std::atoi(count) : std::getenv("CI") ? 100 : 1000;
@@ -197,18 +215,16 @@ TEST(LongRun, LoadReplaceEditSaveRepeatedlyKeepsDataAndMemoryFlat) {
                   "  empty.dat#3\n[Art]\n  logo.tga#4\n");
         s.ClickWithFile("but_Save", s.archive);
         NamedData expected = SampleEntries("Title " + number, "Replacement " + number);
-        expected[kGameIni].second = "[Game]\r\nRun=" + number + "\r\n";  // the entry's CR LF
+        expected[0].second = "[Game]\r\nRun=" + number + "\r\n";  // the entry's CR LF
         ASSERT_EQ(ReadBytes(s.archive), MakeBig(expected));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed windows
         s.dialogs.dialogs = {};  // what the user saw so far
         if (i == 10) residentAt10 = ResidentKib();
     }
-    const long residentAtEnd = ResidentKib();
-    std::cout << "[ MEMORY   ] VmRSS after iteration 10: " << residentAt10
-              << " KiB, after iteration " << iterations << ": " << residentAtEnd << " KiB\n";
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer holds freed memory back on purpose
     // The event log gains a line per replacement; everything else must be given back.
-    EXPECT_LE(residentAtEnd - residentAt10, 2048 + 2L * iterations);
+    EXPECT_LE(ResidentKib() - residentAt10, 2048 + 2L * iterations)
+        << "KiB resident after iteration 10: " << residentAt10;
 #endif
 }
 
