@@ -21,12 +21,14 @@ void Yield() {
 }
 
 // Moves LastIndex to the entry last done and lets the windows repaint. While a file is written,
-// LastIndex follows the bytes gone out, so that it moves inside large entries too.
+// the bytes gone out count too, scaled to the entries, so that LastIndex moves inside large
+// entries as well; it shows whichever of the two is further.
 ProgressCallback FollowProgress() {
     return [](const Progress& progress) {
         std::int64_t index = std::min(progress.entriesDone, progress.entriesTotal) - 1;
         if (progress.bytesTotal > 0)
-            index = (progress.entriesTotal - 1) * progress.bytesDone / progress.bytesTotal;
+            index = std::max(
+                index, (progress.entriesTotal - 1) * progress.bytesDone / progress.bytesTotal);
         Archive().LastIndex = static_cast<std::int32_t>(std::max<std::int64_t>(0, index));
         Yield();
     };
@@ -34,8 +36,9 @@ ProgressCallback FollowProgress() {
 
 std::size_t EntryIndex(std::int32_t index) {
     if (index < 0 || static_cast<std::size_t>(index) >= Archive().Entries.size())
-        throw std::out_of_range("There is no entry " + std::to_string(index + 1) + "; the archive has " +
-                                std::to_string(Archive().Entries.size()) + ".");
+        throw std::out_of_range("There is no entry " + std::to_string(index + 1) +
+                                "; the archive has " + std::to_string(Archive().Entries.size()) +
+                                ".");
     return static_cast<std::size_t>(index);
 }
 

@@ -273,13 +273,14 @@ void VTR_CSFWND::but_SaveText_Click() {
 void VTR_CSFWND::but_AddEntry_Click() {
     const QString answer =
         platform::Ui().Input(this, kTitle, QStringLiteral("Enter the label for the new string:"));
+    // An empty answer (also a cancel) does nothing, even when a nameless label is listed.
+    if (answer.isEmpty()) return;
     if (RowExists(answer)) {
         platform::Ui().Message(
             this, kTitle,
             QStringLiteral("A label with that name already exists. Please choose another name."));
         return;
     }
-    if (answer.isEmpty()) return;
     std::ptrdiff_t badIndex = -1;
     std::string label = platform::TextToBytes(answer.toStdU16String(), badIndex);
     if (badIndex >= 0) {

@@ -213,24 +213,33 @@ TEST_F(MainWindowTest, WhileALoadRunsCommandsAndDropsAreRefusedAndClosingWaits) 
     EXPECT_TRUE(VTR_CORE::Archive().Entries.empty());
 }
 
-TEST_F(MainWindowTest, ALargeSaveMovesTheBarWhileTheArchiveGoesOut) {
-    // Three entries of 6 MiB: each goes out in more than one piece.
-    const NamedData large{{"a\\one.bin", std::string(6 << 20, '1')},
-                          {"a\\two.bin", std::string(6 << 20, '2')},
-                          {"b\\three.bin", std::string(6 << 20, '3')}};
-    Load(WriteBig(large), false);
-    std::vector<int> shown;
-    dialogs->onPump = [&] {
-        if (auto* bar = window->findChild<QProgressBar*>("BIGProgress"); bar && bar->isVisible())
-            shown.push_back(bar->value());
-    };
-    ClickWithFile("but_Save", dir.File("copy.big"));
-    EXPECT_EQ(messages.back().text, "File saved.");
-    EXPECT_EQ(ReadBytes(dir.File("copy.big")), MakeBig(large));
-    // The bar went up step by step, and the window repainted in between.
-    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
-    EXPECT_GE(std::set<int>(shown.begin(), shown.end()).size(), 3u);
-    EXPECT_GE(shown.size(), 6u);
+TEST_F(MainWindowTest, TheBarMovesEntryByEntryAndInsideLargeEntriesWhileTheArchiveGoesOut) {
+    // Three entries of 6 MiB, each going out in more than one piece; six entries of a few bytes,
+    // all in one piece. The fewest distinct values and pumps the bar shows.
+    const std::tuple<NamedData, std::size_t, std::size_t> rows[] = {
+        {{{"a\\one.bin", std::string(6 << 20, '1')},
+          {"a\\two.bin", std::string(6 << 20, '2')},
+          {"b\\three.bin", std::string(6 << 20, '3')}},
+         3,
+         6},
+        {{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", ""}, {"5", "e"}, {"6", "f"}}, 6, 6}};
+    for (const auto& [entries, values, pumps] : rows) {
+        Load(WriteBig(entries), false);
+        std::vector<int> shown;
+        dialogs->onPump = [&] {
+            if (auto* bar = window->findChild<QProgressBar*>("BIGProgress");
+                bar && bar->isVisible())
+                shown.push_back(bar->value());
+        };
+        ClickWithFile("but_Save", dir.File("copy.big"));
+        dialogs->onPump = {};
+        EXPECT_EQ(messages.back().text, "File saved.");
+        EXPECT_EQ(ReadBytes(dir.File("copy.big")), MakeBig(entries));
+        // The bar went up step by step, and the window repainted in between.
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+        EXPECT_GE(std::set<int>(shown.begin(), shown.end()).size(), values);
+        EXPECT_GE(shown.size(), pumps);
+    }
 }
 
 // Names of the window and of the controls that Tab reaches, in the order it reaches them.

@@ -89,6 +89,9 @@ TEST_F(CsfWindow, UntouchedLabelsAreSavedExactlyAsReadAndCloseTellsTheHostOnce) 
         {Label("crlf", u"a\r\nb\r"), Label("", u""), Label("empty", u""), Label("bare"), Label("")},
         std::string("\x08\0\0\0\0\0\0\0", 8));
     Show(file);
+    dialogs->inputAnswers = {""};  // "Add entry" cancelled, nameless labels listed: nothing at all
+    Click("but_AddEntry");
+    EXPECT_TRUE(dialogs->messages.empty() && list->count() == 5);
     EXPECT_EQ(Saved(), file);
     ExpectClosingTellsTheHostOnce();
     EXPECT_EQ(VTR_CSF::EndMark(), 0u);
