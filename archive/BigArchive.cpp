@@ -302,11 +302,15 @@ void BigArchive::SetSignature(std::string_view signature) {
 
 void BigArchive::Open(const std::string& path, bool loadWhole, const ProgressCallback& progress,
                       std::size_t maxEntries) {
-    auto file = platform::Files().OpenRead(path);
+    Open(*platform::Files().OpenRead(path), path, loadWhole, progress, maxEntries);
+}
+
+void BigArchive::Open(platform::ReadableFile& file, const std::string& path, bool loadWhole,
+                      const ProgressCallback& progress, std::size_t maxEntries) {
     std::string signature;
     std::vector<ArchiveEntry> entries =
-        WalkDirectory(*file, Quoted(path), loadWhole, maxEntries, signature, progress);
-    const platform::FileStamp stamp = file->Stamp();
+        WalkDirectory(file, Quoted(path), loadWhole, maxEntries, signature, progress);
+    const platform::FileStamp stamp = file.Stamp();
     Entries = std::move(entries);
     signature_ = std::move(signature);
     sourcePath_ = path;

@@ -32,8 +32,8 @@ inline constexpr std::int64_t MinRecordLength = 9;
 struct ArchiveEntry {
     EntryName Name;
     std::string Data;
-    bool Modified = false;  // Data was replaced in memory and is what gets saved
-    bool Loaded = false;    // Data holds the bytes read from the archive file
+    bool Modified = false;      // Data was replaced in memory and is what gets saved
+    bool Loaded = false;        // Data holds the bytes read from the archive file
     std::int32_t Position = 0;  // 1-based position of the first data byte in the archive file
     std::int32_t Size = 0;
     bool InMemory() const { return Loaded || Modified; }
@@ -72,6 +72,9 @@ public:
     // refuses larger directories before anything is read.
     void Open(const std::string& path, bool loadWhole, const ProgressCallback& progress = {},
               std::size_t maxEntries = 0);
+    // The same on `file`, already open at `path` (which entries not in memory are read from).
+    void Open(platform::ReadableFile& file, const std::string& path, bool loadWhole,
+              const ProgressCallback& progress = {}, std::size_t maxEntries = 0);
     // Reads an archive held in memory; every entry's data is taken into memory.
     void OpenBytes(std::string_view bytes, const std::string& name = "the archive in memory");
 

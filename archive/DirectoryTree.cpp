@@ -26,7 +26,7 @@ class Builder {
 public:
     explicit Builder(std::vector<TreeNode>& nodes) : nodes_(nodes) {}
 
-    void AddEntry(const std::string& name, int index) {
+    void AddEntry(const std::string& name, std::int32_t index) {
         int parent = -1;
         std::size_t start = 0;
         for (std::size_t slash = name.find('\\'); slash != std::string::npos;
@@ -34,14 +34,14 @@ public:
             parent = FolderFor(FolderKey{parent, name.substr(start, slash - start)});
             start = slash + 1;
         }
-        nodes_.push_back({name.substr(start), std::to_string(index), parent, NodeKind::File});
+        nodes_.push_back({name.substr(start), index, parent, NodeKind::File});
     }
 
 private:
     int FolderFor(FolderKey key) {
         const auto found = folders_.find(key);
         if (found != folders_.end()) return found->second;
-        nodes_.push_back({key.Text, std::string(), key.Parent, NodeKind::Folder});
+        nodes_.push_back({key.Text, -1, key.Parent, NodeKind::Folder});
         const int created = static_cast<int>(nodes_.size()) - 1;
         folders_.emplace(std::move(key), created);
         return created;
@@ -57,7 +57,7 @@ std::vector<TreeNode> BuildTreeNodes(std::span<const std::string> names) {
     std::vector<TreeNode> nodes;
     Builder builder(nodes);
     for (std::size_t i = 0; i < names.size(); ++i)
-        builder.AddEntry(names[i], static_cast<int>(i));
+        builder.AddEntry(names[i], static_cast<std::int32_t>(i));
     return nodes;
 }
 

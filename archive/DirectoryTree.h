@@ -3,6 +3,7 @@
 // order in which they are shown: folders where first met, files in entry order, nothing sorted.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -12,9 +13,9 @@ namespace DirectoryTree {
 enum class NodeKind { Folder, File };
 
 struct TreeNode {
-    std::string Text;  // folder segment or file name, bytes as stored in the archive
-    std::string Tag;   // file nodes: the entry index in decimal; folder nodes: empty
-    int Parent = -1;   // index of the parent node in the node list, -1 at the root level
+    std::string Text;         // folder segment or file name, bytes as stored in the archive
+    std::int32_t Entry = -1;  // file nodes: the entry's index; folder nodes: -1
+    int Parent = -1;          // index of the parent node in the node list, -1 at the root level
     NodeKind Kind = NodeKind::Folder;
 };
 

@@ -1,11 +1,10 @@
-// The windows' archive: one BigArchive for the run, with the progress counters the progress
-// window shows and the path of the archive last loaded, and the operations the windows call.
-// These keep the windows' rules: only "BIGF" archives load, with at most MaxEntries entries.
+// The main window's archive: a BigArchive with the path it was loaded from and its entry count,
+// and the operations the window's commands run on it. The window owns one; nothing is shared.
+// These keep the window's rules: only "BIGF" archives load, with at most MaxEntries entries.
 // Failures throw (see VTR_STR.h for the kinds); the message says what failed and where.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "archive/BigArchive.h"
@@ -15,30 +14,29 @@ namespace VTR_CORE {
 
 constexpr int MaxEntries = 4096;
 
-struct ArchiveDirectory : BigArchive {
-    std::int32_t EntryCount = 0;
-    std::int32_t LastIndex = 0;
-    std::string ArchivePath;
-};
-
-// The archive directory of this run.
-ArchiveDirectory& Archive();
-
-// Blanks the table (exit, and tests).
-void BlankEntries();
-
-// Called once per entry during the directory walk, and once per entry and per piece written
-// during a save; the window layer pumps events. An empty function (the default) does nothing.
-void SetYieldHook(std::function<void()> hook);
-
+// True when the file at `path` begins with "BIGF"; false also for a missing or shorter file.
 bool IsBigArchive(const std::string& path);
-void ReadEntryCount(const std::string& path);
-// On failure the directory (Entries, EntryCount, ArchivePath) is left as it was before the call.
-void ReadDirectory(const std::string& path, bool loadWhole);
-void GetEntryData(std::int32_t index, const std::string& destination, bool write);
-void ReplaceEntryFromFile(std::int32_t index, const std::string& source);
-// Writes the whole archive to `path` through a temporary file; `path` is unchanged on failure.
-void WriteArchive(const std::string& path);
+
+class ArchiveDirectory : public BigArchive {
+public:
+    // The number of entries of the archive last loaded.
+    std::int32_t EntryCount = 0;
+    // The archive last loaded; empty until the first load.
+    std::string ArchivePath;
+
+    // The load: the signature test (IsBigArchive), the entry count and the directory walk, on
+    // one open file. Returns false, changing nothing, when the file is not a "BIGF" archive.
+    // `progress` hears of the count before the first record is read, then of every record.
+    // On a failure this object keeps the archive it had.
+    bool ReadDirectory(const std::string& path, bool loadWhole,
+                       const ProgressCallback& progress = {});
+    // Brings the entry's bytes into memory and, with `write`, writes them to `destination`.
+    void GetEntryData(std::int32_t index, const std::string& destination, bool write);
+    void ReplaceEntryFromFile(std::int32_t index, const std::string& source);
+    // Writes the whole archive to `path` through a temporary file; `path` is unchanged on
+    // failure. ArchivePath and EntryCount stay as they are.
+    void WriteArchive(const std::string& path, const ProgressCallback& progress = {});
+};
 
 VTR_STR::InterpreterInfo BigInitialise();
 

@@ -38,7 +38,7 @@ class EditorHost {
 public:
     virtual ~EditorHost() = default;
     // Replaces the data of entry `FileEntry` in memory and marks its tree node as replaced.
-    virtual void OnlineReplace(const std::int16_t& FileEntry, const std::string& FileData) = 0;
+    virtual void OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) = 0;
     // The editor has closed: the host becomes usable again and takes the focus.
     virtual void EditorClosed() = 0;
 };

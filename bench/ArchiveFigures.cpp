@@ -25,10 +25,9 @@ void Expect(Context& context, bool holds, const std::string& what) {
     if (!holds) context.report.Fail(what);
 }
 
-std::size_t BytesInMemory() {
+std::size_t BytesInMemory(const VTR_CORE::BigArchive& archive) {
     std::size_t total = 0;
-    for (const VTR_CORE::ArchiveEntry& entry : VTR_CORE::Archive().Entries)
-        total += entry.Data.size();
+    for (const VTR_CORE::ArchiveEntry& entry : archive.Entries) total += entry.Data.size();
     return total;
 }
 
@@ -97,7 +96,8 @@ void DirectoryLoad(Context& context) {
     std::size_t scanned = 0;
     for (int run = 0; run < context.sizes.smallRuns; ++run) {
         ours.push_back(TimeLoad(context, big));
-        scan.push_back(SecondsFor([&] { scanned = ScanDirectory(big.path, big.directoryEnd, large); }));
+        scan.push_back(
+            SecondsFor([&] { scanned = ScanDirectory(big.path, big.directoryEnd, large); }));
         oursSmall.push_back(TimeLoad(context, small));
     }
     Expect(context, scanned == std::size_t(large), "the scan did not find every record");
@@ -128,19 +128,22 @@ LargeArchive MakeLargeArchive(Context& context) {
 
 void WholeLoad(Context& context, const LargeArchive& input) {
     std::vector<double> ours, baseline;
+    VTR_CORE::ArchiveDirectory archive;
     for (int run = 0; run < context.sizes.largeRuns; ++run) {
-        VTR_CORE::BlankEntries();
-        ours.push_back(SecondsFor([&] { VTR_CORE::ReadDirectory(input.path, true); }));
+        archive = VTR_CORE::ArchiveDirectory();
+        ours.push_back(SecondsFor([&] { archive.ReadDirectory(input.path, true); }));
         Buffer contents;
         baseline.push_back(SecondsFor([&] { contents = ReadWhole(input.path); }));
     }
-    Expect(context, BytesInMemory() == input.dataBytes, "whole load left entry data on disk");
+    Expect(context, BytesInMemory(archive) == input.dataBytes,
+           "whole load left entry data on disk");
     context.report.Add({"whole load", Median(ours), Median(baseline), 1.3});
 }
 
 // Saves the archive that is loaded whole; the save's memory growth is taken in the same runs.
 void SaveFromMemory(Context& context, const LargeArchive& input) {
-    VTR_CORE::ReadDirectory(input.path, true);
+    VTR_CORE::ArchiveDirectory archive;
+    archive.ReadDirectory(input.path, true);
     const Buffer image = ReadWhole(input.path);
     const std::string saved = In(context, "saved.big"), copy = In(context, "copy.big");
     std::vector<double> ours, baseline, growth;
@@ -148,7 +151,7 @@ void SaveFromMemory(Context& context, const LargeArchive& input) {
         RemoveIfPresent(saved);
         SyncAll();
         PeakMemory peak;
-        ours.push_back(SecondsFor([&] { VTR_CORE::WriteArchive(saved); }));
+        ours.push_back(SecondsFor([&] { archive.WriteArchive(saved); }));
         growth.push_back(peak.GrowthMiB());
         if (run == 0)
             Expect(context, SameContents(saved, input.path),
@@ -166,11 +169,12 @@ void SaveFromMemory(Context& context, const LargeArchive& input) {
 void SaveFromDisk(Context& context, const LargeArchive& input) {
     const std::string saved = In(context, "saved.big"), copy = In(context, "copy.big");
     std::vector<double> ours, baseline;
+    VTR_CORE::ArchiveDirectory archive;
     for (int run = 0; run < context.sizes.largeRuns; ++run) {
-        VTR_CORE::ReadDirectory(input.path, false);
+        archive.ReadDirectory(input.path, false);
         RemoveIfPresent(saved);
         SyncAll();
-        ours.push_back(SecondsFor([&] { VTR_CORE::WriteArchive(saved); }));
+        ours.push_back(SecondsFor([&] { archive.WriteArchive(saved); }));
         if (run == 0)
             Expect(context, SameContents(saved, input.path),
                    "save from disk wrote a file that differs from the input archive");
@@ -179,7 +183,6 @@ void SaveFromDisk(Context& context, const LargeArchive& input) {
         baseline.push_back(SecondsFor([&] { CopyDurably(input.path, copy); }));
     }
     context.report.Add({"save from disk", Median(ours), Median(baseline), 1.5});
-    VTR_CORE::BlankEntries();
     RemoveIfPresent(saved);
     RemoveIfPresent(copy);
 }
@@ -194,18 +197,18 @@ void Extract(Context& context) {
     WarmUp(loose);
     const std::string extracted = In(context, "extracted.bik"), copy = In(context, "copy.bik");
     std::vector<double> ours, baseline;
+    VTR_CORE::ArchiveDirectory archive;
     for (int run = 0; run < context.sizes.extractRuns; ++run) {
-        VTR_CORE::ReadDirectory(path, false);
+        archive.ReadDirectory(path, false);
         RemoveIfPresent(extracted);
         SyncAll();
-        ours.push_back(SecondsFor([&] { VTR_CORE::GetEntryData(1, extracted, true); }));
+        ours.push_back(SecondsFor([&] { archive.GetEntryData(1, extracted, true); }));
         RemoveIfPresent(copy);
         SyncAll();
         baseline.push_back(SecondsFor([&] { CopyDurably(loose, copy); }));
     }
     Expect(context, SameContents(extracted, loose), "extract wrote other bytes than the entry's");
     context.report.Add({"extract", Median(ours), Median(baseline), 1.5});
-    VTR_CORE::BlankEntries();
 }
 
 }  // namespace

@@ -10,16 +10,12 @@ namespace bench {
 namespace {
 
 double ReadAndWrite(const std::string& csf, std::string& written) {
-    return SecondsFor([&] {
-        VTR_CSF::ReadStringTable(csf);
-        written = VTR_CSF::WriteStringTable();
-    });
+    return SecondsFor([&] { written = VTR_CSF::ReadStringTable(csf).Write(); });
 }
 
 }  // namespace
 
 void RunStringTableFigures(Context& context) {
-    VTR_CSF::CsfInitialise();
     const int smallCount = context.sizes.labelsSmall, largeCount = context.sizes.labelsLarge;
     const std::string small = MakeCsf(smallCount), large = MakeCsf(largeCount);
     std::vector<double> smallTimes, largeTimes;

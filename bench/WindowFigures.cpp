@@ -20,13 +20,13 @@ namespace {
 
 class QuietHost : public VTR_STR::EditorHost {
 public:
-    void OnlineReplace(const std::int16_t&, const std::string&) override {}
+    void OnlineReplace(const std::int32_t&, const std::string&) override {}
     void EditorClosed() override {}
 };
 
-void SetEntryNames(const std::vector<std::string>& names) {
-    VTR_CORE::BlankEntries();
-    for (const std::string& name : names) VTR_CORE::Archive().Add(name, std::string());
+void SetEntryNames(VTR_MAIN& window, const std::vector<std::string>& names) {
+    window.Archive.Entries.clear();
+    for (const std::string& name : names) window.Archive.Add(name, std::string());
 }
 
 int FileNodes(QTreeWidget& tree) {
@@ -39,7 +39,7 @@ int FileNodes(QTreeWidget& tree) {
 // Builds the tree for `names` as a load does (after the tree was emptied) and lets the window
 // lay it out; returns the seconds taken.
 double TreeBuild(Context& context, VTR_MAIN& window, const std::vector<std::string>& names) {
-    SetEntryNames(names);
+    SetEntryNames(window, names);
     window.tv_BIGDirectory->clear();
     QApplication::processEvents();
     const double seconds = SecondsFor([&] {
@@ -64,13 +64,12 @@ void TreeGrowth(Context& context) {
         largeTimes.push_back(TreeBuild(context, window, large));
     }
     window.tv_BIGDirectory->clear();
-    VTR_CORE::BlankEntries();
+    window.Archive.Entries.clear();
     context.report.Add({"tree growth", Median(largeTimes), Median(smallTimes), 5});
 }
 
 // From the entry's bytes to the editor showing every label, as "Edit file" opens it.
 void EditorOpen(Context& context) {
-    VTR_CSF::CsfInitialise();
     const int labels = context.sizes.labelsLarge;
     const std::string csf = MakeCsf(labels);
     QuietHost host;
@@ -79,8 +78,7 @@ void EditorOpen(Context& context) {
     for (int run = 0; run < runs; ++run) {
         std::unique_ptr<VTR_CSFWND> window;
         times.push_back(SecondsFor([&] {
-            VTR_CSF::ReadStringTable(csf);
-            window = std::make_unique<VTR_CSFWND>(host);
+            window = std::make_unique<VTR_CSFWND>(host, 0, csf);
             window->show();
             QApplication::processEvents();
         }));
@@ -91,7 +89,6 @@ void EditorOpen(Context& context) {
         window.reset();
         QApplication::processEvents();
     }
-    VTR_CSF::ClearStringTable();
     context.report.Add({"editor open", Median(times), {}, 1});
 }
 

@@ -1,6 +1,6 @@
 // The folder tree on arbitrary entry names (the input split at zero bytes, which a BIG name
 // cannot hold; at most 4096 names). Properties: exactly one file node per entry, empty names
-// included, each entry's tag exactly once, no file node with
+// included, each entry's index exactly once, no file node with
 // children, every folder with at least one child and unique among its siblings, parents created
 // before their children, and each file node's folder path spelling its entry's name.
 #include <cstdint>
@@ -57,17 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++children[node.Parent];
         }
         if (node.Kind == NodeKind::Folder) {
-            Require(node.Tag.empty(), "a folder node carries a tag");
+            Require(node.Entry == -1, "a folder node carries an entry");
             Require(folders.insert({node.Parent, node.Text}).second,
                     "two sibling folders have the same text");
             continue;
         }
-        Require(!node.Tag.empty() && node.Tag.find_first_not_of("0123456789") == std::string::npos,
-                "a file node's tag is not a decimal number");
-        Require(node.Tag.size() == 1 || node.Tag[0] != '0', "a file node's tag has a leading zero");
-        Require(node.Tag.size() <= 4, "a file node's tag is out of range");
-        const std::size_t entry = std::stoul(node.Tag);
-        Require(entry < entries, "a file node for an entry at or after the end mark");
+        Require(node.Entry >= 0 && std::size_t(node.Entry) < entries,
+                "a file node for an entry that is not there");
+        const auto entry = static_cast<std::size_t>(node.Entry);
         Require(fileNodeOfEntry[entry] == -1, "an entry has two file nodes");
         fileNodeOfEntry[entry] = static_cast<int>(i);
         Require(PathOf(nodes, static_cast<int>(i)) == names[entry],

@@ -22,7 +22,6 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include "archive/VTR_CORE.h"
 #include "mainwindow/VTR_PROGRESS.h"
 #include "platform/Dialogs.h"
 #include "platform/Fonts.h"
@@ -86,16 +85,10 @@ VTR_MAIN::VTR_MAIN(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    // The bar follows every step of a load or save, not only the timer's ticks, so that it
-    // moves while a large archive goes out in a few long pieces.
-    VTR_CORE::SetYieldHook([this] {
-        if (progress_) progress_->ShowCurrent();
-        platform::Ui().PumpEvents();
-    });
     Form_Load();
 }
 
-VTR_MAIN::~VTR_MAIN() { VTR_CORE::SetYieldHook({}); }
+VTR_MAIN::~VTR_MAIN() = default;
 
 QString VTR_MAIN::NameAndVersion() { return ProgramCaption; }
 
@@ -271,7 +264,7 @@ void VTR_MAIN::UnloadAll() {
     if (unloading_) return;
     unloading_ = true;
     if (editor_) editor_->close();
-    VTR_CORE::BlankEntries();
+    Archive.Entries.clear();
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window != this && window->isVisible()) window->close();
     close();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/VTR_CORE.h"
 #include "archive/VTR_STR.h"
 #include "mainwindow/Icons.h"
 
@@ -64,6 +65,8 @@ public:
     FileDialogState CD2;
 
     std::array<VTR_STR::InterpreterInfo, CompanionSlots> Companions;
+    // The loaded archive: empty, with an empty ArchivePath, until the first load.
+    VTR_CORE::ArchiveDirectory Archive;
 
     // Start-up, log, About and exit.
     void Form_Load();
@@ -82,12 +85,12 @@ public:
     void but_Save_Click();
     void but_Extract_Click();
     void but_Replace_Click();
-    void OnlineReplace(const std::int16_t& FileEntry, const std::string& FileData) override;
+    void OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) override;
     void EditorClosed() override;
 
     // Folder tree and file information.
     void BuildDirectoryTree();
-    void ShowFileInfo(std::int16_t index, const QString& name);
+    void ShowFileInfo(std::int32_t index, const QString& name);
     void tv_BIGDirectory_NodeClick(QTreeWidgetItem* node);
     // `button`: 1 left, 2 right, 4 middle; `shift`: 1 Shift, 2 Ctrl, 4 Alt; x, y in the tree's
     // viewport.
@@ -97,8 +100,10 @@ public:
     void lst_Companions_ItemCheck(int item);
     void rmb_Editfile_Click();
 
-    // A node's tag (entry index in decimal, empty for folders) and its image indices.
+    // A node's tag (entry index in decimal, empty for folders), that entry index (-1 for
+    // folders) and its image indices.
     static QString NodeTag(const QTreeWidgetItem* node);
+    static std::int32_t NodeEntry(const QTreeWidgetItem* node);
     static int NodeImage(const QTreeWidgetItem* node);
     static int NodeExpandedImage(const QTreeWidgetItem* node);
 
@@ -133,6 +138,8 @@ private:
     void ReportFailure(const QString& what, const std::exception& error);
     void ShowProgress();
     void CloseProgress();
+    // Passes the engine's reports to the progress window, which opens with the first one.
+    VTR_CORE::ProgressCallback ProgressReports();
     // True when the archive loaded; false after a refusal or a failure, which it reported.
     bool LoadArchive(const std::string& path);
     void SaveArchive(const std::string& path);
@@ -146,7 +153,7 @@ private:
     QPointer<VTR_PROGRESS> progress_;
     QPointer<QWidget> editor_;
     bool busy_ = false;
-    int infoEntry_ = -1;  // the entry whose lines lst_Info shows, -1 for none
+    std::int32_t infoEntry_ = -1;  // the entry whose lines lst_Info shows, -1 for none
     bool closePending_ = false;
     bool unloading_ = false;
 };

@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <exception>
+#include <stdexcept>
 
-#include "archive/VTR_CORE.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "mainwindow/VTR_PROGRESS.h"
 #include "platform/Dialogs.h"
@@ -44,13 +44,21 @@ void VTR_MAIN::ShowProgress() {
 }
 
 void VTR_MAIN::CloseProgress() {
-    if (progress_) progress_->close();
+    if (progress_) progress_->close();  // deleted later, when the events next run
+    progress_ = nullptr;
+}
+
+VTR_CORE::ProgressCallback VTR_MAIN::ProgressReports() {
+    return [this](const VTR_CORE::Progress& progress) {
+        if (!progress_) ShowProgress();
+        progress_->Report(progress);
+    };
 }
 
 QTreeWidgetItem* VTR_MAIN::SelectedFileNode() const {
-    if (VTR_CORE::Archive().ArchivePath.empty()) return nullptr;
+    if (Archive.ArchivePath.empty()) return nullptr;
     QTreeWidgetItem* node = tv_BIGDirectory->currentItem();
-    return node && !NodeTag(node).isEmpty() ? node : nullptr;
+    return node && NodeEntry(node) >= 0 ? node : nullptr;
 }
 
 void VTR_MAIN::but_Load_Click() {
@@ -71,35 +79,30 @@ void VTR_MAIN::LoadFile(const QString& path) {
     }
     // The dialog, which Save shares, goes back to the archive that is loaded: a refused file's
     // name must never be offered for saving the archive over it.
-    if (!loaded) CD1.FileName = QFile::decodeName(QByteArray::fromStdString(
-                     VTR_CORE::Archive().ArchivePath));
+    if (!loaded) CD1.FileName = QFile::decodeName(QByteArray::fromStdString(Archive.ArchivePath));
     FinishCommand();
 }
 
 bool VTR_MAIN::LoadArchive(const std::string& path) {
-    auto& directory = VTR_CORE::Archive();
-    const std::int32_t previousCount = directory.EntryCount;
-    const std::int32_t previousIndex = directory.LastIndex;
+    bool isArchive = false;
     try {
-        if (!VTR_CORE::IsBigArchive(path)) {
-            platform::Ui().Message(
-                this, Title,
-                "The selected file was not a valid BIG archive. Please check the filename.");
-            LogEvent("Unable to open BIG file. Reason - File not in BIG format.",
-                     QString::fromStdString(Companions[0].Name));
-            return false;
-        }
-        VTR_CORE::ReadEntryCount(path);
-        ShowProgress();
-        VTR_CORE::ReadDirectory(path, cb_Loadwhole->checkState() != Qt::Unchecked);
+        // The progress window opens when the engine reports the entry count, before the first
+        // record is read; a file refused for its signature shows none.
+        isArchive = Archive.ReadDirectory(path, cb_Loadwhole->checkState() != Qt::Unchecked,
+                                          ProgressReports());
         CloseProgress();
     } catch (const std::exception& error) {
-        // The engine keeps the previous directory on a failed walk; the count and index that
-        // the progress window used go back too.
+        // The engine keeps the previous archive on a failed walk.
         CloseProgress();
-        directory.EntryCount = previousCount;
-        directory.LastIndex = previousIndex;
         ReportFailure("Unable to open BIG file. Reason - ", error);
+        return false;
+    }
+    if (!isArchive) {
+        platform::Ui().Message(
+            this, Title,
+            "The selected file was not a valid BIG archive. Please check the filename.");
+        LogEvent("Unable to open BIG file. Reason - File not in BIG format.",
+                 QString::fromStdString(Companions[0].Name));
         return false;
     }
     tv_BIGDirectory->clear();
@@ -122,14 +125,12 @@ void VTR_MAIN::but_Save_Click() {
 }
 
 void VTR_MAIN::SaveArchive(const std::string& path) {
-    const std::int32_t previousIndex = VTR_CORE::Archive().LastIndex;
     try {
         ShowProgress();
-        VTR_CORE::WriteArchive(path);
+        Archive.WriteArchive(path, ProgressReports());
         CloseProgress();
     } catch (const std::exception& error) {
         CloseProgress();
-        VTR_CORE::Archive().LastIndex = previousIndex;
         ReportFailure("Unable to save BIG file. Reason - ", error);
         return;
     }
@@ -146,7 +147,7 @@ void VTR_MAIN::but_Extract_Click() {
     if (!Chosen(answer)) return;
     CD2.FileName = *answer;
     try {
-        VTR_CORE::GetEntryData(NodeTag(node).toInt(), FilePath(*answer), true);
+        Archive.GetEntryData(NodeEntry(node), FilePath(*answer), true);
     } catch (const std::exception& error) {
         ReportFailure("Unable to extract file. Reason - ", error);
         return;
@@ -163,7 +164,7 @@ void VTR_MAIN::but_Replace_Click() {
     if (!Chosen(answer)) return;
     CD2.FileName = *answer;
     try {
-        VTR_CORE::ReplaceEntryFromFile(NodeTag(node).toInt(), FilePath(*answer));
+        Archive.ReplaceEntryFromFile(NodeEntry(node), FilePath(*answer));
     } catch (const std::exception& error) {
         ReportFailure("Unable to replace file. Reason - ", error);
         return;
@@ -174,16 +175,14 @@ void VTR_MAIN::but_Replace_Click() {
              QString::fromStdString(Companions[0].Name));
 }
 
-void VTR_MAIN::OnlineReplace(const std::int16_t& FileEntry, const std::string& FileData) {
-    if (FileEntry < 0 || std::size_t(FileEntry) >= VTR_CORE::Archive().Entries.size()) return;
-    auto& entry = VTR_CORE::Archive().Entries[FileEntry];
-    entry.Data = FileData;
-    entry.Modified = true;
-    entry.Size = static_cast<std::int32_t>(FileData.size());
+// Throws, changing nothing, for an index out of range or data the format cannot hold; the
+// editor that called reports it.
+void VTR_MAIN::OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) {
+    if (FileEntry < 0) throw std::out_of_range("There is no entry with a negative number.");
+    Archive.ReplaceWithBytes(static_cast<std::size_t>(FileEntry), FileData);
     // The editor was opened for the selected node, and the selection cannot change meanwhile.
     QTreeWidgetItem* node = tv_BIGDirectory->currentItem();
-    if (node && NodeTag(node) == QString::number(FileEntry))
-        MarkReplaced(node);
+    if (node && NodeEntry(node) == FileEntry) MarkReplaced(node);
 }
 
 void VTR_MAIN::EditorClosed() {

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "archive/VTR_CORE.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "platform/Dialogs.h"
 #include "stringtable/VTR_CSF.h"
@@ -63,26 +62,20 @@ void VTR_MAIN::rmb_Editfile_Click() {
     if (busy_) return;
     QTreeWidgetItem* node = SelectedFileNode();
     if (!node) return;
-    const int entryIndex = NodeTag(node).toInt();
-    if (entryIndex < 0 || std::size_t(entryIndex) >= VTR_CORE::Archive().Entries.size()) return;
-    auto& entry = VTR_CORE::Archive().Entries[entryIndex];
+    const std::int32_t entry = NodeEntry(node);
+    const std::string* data = nullptr;
     try {
-        if (entry.Data.empty()) VTR_CORE::GetEntryData(entryIndex, std::string(), false);
+        data = &Archive.Data(static_cast<std::size_t>(entry));
     } catch (const std::exception& error) {
         ReportFailure("Unable to read file. Reason - ", error);
         return;
     }
-    const auto editorIndex = static_cast<std::int16_t>(entryIndex);
-    if (VTR_CSF::IsCsfData(entry.Data) && Companions[CsfSlot].Active) {
-        VTR_CSF::CsfFileEntry() = editorIndex;
-        VTR_CSF::ReadStringTable(entry.Data);
-        ShowEditor(new VTR_CSFWND(*this));
+    if (VTR_CSF::IsCsfData(*data) && Companions[CsfSlot].Active) {
+        ShowEditor(new VTR_CSFWND(*this, entry, *data));
         return;
     }
-    if (VTR_TXTHTML::IsTextFile(entry.Name) && Companions[TextSlot].Active) {
-        VTR_TXTHTML::TextFileEntry() = editorIndex;
-        VTR_TXTHTML::ReadTextData(entry.Data);
-        ShowEditor(new VTR_TEXT(*this));
+    if (VTR_TXTHTML::IsTextFile(Archive.Entries[entry].Name) && Companions[TextSlot].Active) {
+        ShowEditor(new VTR_TEXT(*this, entry, *data));
         return;
     }
     platform::Ui().Message(this, "Vantor", NoInterpreterMessage());

@@ -5,7 +5,6 @@
 #include <QTreeWidget>
 #include <vector>
 
-#include "archive/VTR_CORE.h"
 #include "archive/DirectoryTree.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "platform/CodePage.h"
@@ -22,19 +21,28 @@ QString DisplayText(const std::string& bytes) {
 
 }  // namespace
 
-QString VTR_MAIN::NodeTag(const QTreeWidgetItem* node) { return node->data(0, TagRole).toString(); }
+// A file node carries its entry index; a folder node carries nothing.
+std::int32_t VTR_MAIN::NodeEntry(const QTreeWidgetItem* node) {
+    const QVariant entry = node->data(0, TagRole);
+    return entry.isValid() ? entry.toInt() : -1;
+}
+
+QString VTR_MAIN::NodeTag(const QTreeWidgetItem* node) {
+    const std::int32_t entry = NodeEntry(node);
+    return entry < 0 ? QString() : QString::number(entry);
+}
 
 int VTR_MAIN::NodeImage(const QTreeWidgetItem* node) { return node->data(0, ImageRole).toInt(); }
 
 int VTR_MAIN::NodeExpandedImage(const QTreeWidgetItem* node) {
-    return NodeTag(node).isEmpty() ? ImageList::FolderOpen : 0;
+    return NodeEntry(node) < 0 ? ImageList::FolderOpen : 0;
 }
 
 void VTR_MAIN::MarkReplaced(QTreeWidgetItem* node) {
     SetNodeImage(node, ImageList::ReplacedDocument);
     // The panel shows the size of the moment; when it shows this entry, it shows the new one.
-    const int entry = NodeTag(node).toInt();
-    if (entry == infoEntry_) ShowFileInfo(static_cast<std::int16_t>(entry), node->text(0));
+    const std::int32_t entry = NodeEntry(node);
+    if (entry == infoEntry_) ShowFileInfo(entry, node->text(0));
 }
 
 void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
@@ -46,7 +54,7 @@ void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
 void VTR_MAIN::BuildDirectoryTree() {
     infoEntry_ = -1;  // lines shown from the previous archive stay as they were
     std::vector<std::string> names;
-    const auto& entries = VTR_CORE::Archive().Entries;
+    const auto& entries = Archive.Entries;
     names.reserve(entries.size());
     for (const auto& entry : entries) names.push_back(entry.Name.Str());
     const std::vector<DirectoryTree::TreeNode> nodes = DirectoryTree::BuildTreeNodes(names);
@@ -58,7 +66,7 @@ void VTR_MAIN::BuildDirectoryTree() {
             node.Parent < 0 ? new QTreeWidgetItem() : new QTreeWidgetItem(items[node.Parent]);
         if (node.Parent < 0) roots.append(item);
         item->setText(0, DisplayText(node.Text));
-        item->setData(0, TagRole, QString::fromStdString(node.Tag));
+        if (node.Kind == DirectoryTree::NodeKind::File) item->setData(0, TagRole, node.Entry);
         SetNodeImage(item, node.Kind == DirectoryTree::NodeKind::Folder ? ImageList::FolderClosed
                                                                         : ImageList::Document);
         items.push_back(item);
@@ -66,34 +74,34 @@ void VTR_MAIN::BuildDirectoryTree() {
     tv_BIGDirectory->addTopLevelItems(roots);
 }
 
-void VTR_MAIN::ShowFileInfo(std::int16_t index, const QString& name) {
+void VTR_MAIN::ShowFileInfo(std::int32_t index, const QString& name) {
     lst_Info->clear();
     infoEntry_ = index;
-    if (index < 0 || std::size_t(index) >= VTR_CORE::Archive().Entries.size()) return;
+    if (index < 0 || std::size_t(index) >= Archive.Entries.size()) return;
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    const qlonglong size = VTR_CORE::Archive().Entries[index].Size;
+    const qlonglong size = Archive.Entries[index].Size;
     lst_Info->addItem("Name:\t" + name);
     lst_Info->addItem("Size:\t" + locale.toString(size) + " bytes");
 }
 
 void VTR_MAIN::tv_BIGDirectory_NodeClick(QTreeWidgetItem* node) {
     if (busy_ || !node) return;
-    const QString tag = NodeTag(node);
-    if (tag.isEmpty()) {
+    const std::int32_t entry = NodeEntry(node);
+    if (entry < 0) {
         lst_Info->clear();
         infoEntry_ = -1;
+    } else {
+        ShowFileInfo(entry, node->text(0));
     }
-    else
-        ShowFileInfo(static_cast<std::int16_t>(tag.toInt()), node->text(0));
 }
 
 void VTR_MAIN::tv_BIGDirectory_MouseDown(int button, int /*shift*/, float x, float y) {
-    if (busy_ || button != 2 || VTR_CORE::Archive().ArchivePath.empty()) return;
+    if (busy_ || button != 2 || Archive.ArchivePath.empty()) return;
     const QPoint at(static_cast<int>(x), static_cast<int>(y));
     QTreeWidgetItem* node = tv_BIGDirectory->itemAt(at);
     if (!node) return;
     tv_BIGDirectory->setCurrentItem(node);
-    if (NodeTag(node).isEmpty()) return;
+    if (NodeEntry(node) < 0) return;
     tm_rmbMenu->popup(tv_BIGDirectory->viewport()->mapToGlobal(at));
 }

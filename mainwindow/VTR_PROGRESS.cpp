@@ -6,9 +6,17 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <limits>
 
-#include "archive/VTR_CORE.h"
 #include "platform/Dialogs.h"
+
+namespace {
+
+// A directory of many entries reports each one; the window is given the events after about this
+// many steps of the bar, so that the reports do not cost more than the walk itself.
+constexpr std::int64_t BarSteps = 1000;
+
+}  // namespace
 
 VTR_PROGRESS::VTR_PROGRESS(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("VTR_PROGRESS");
@@ -39,9 +47,7 @@ VTR_PROGRESS::VTR_PROGRESS(QWidget* parent) : QWidget(parent, Qt::Window) {
 void VTR_PROGRESS::Form_Load() {
     UpdateBar->start();
     BIGProgress->setValue(0);
-    // A range of 0..0 would turn the bar into a busy indicator; an empty archive shows an empty
-    // bar.
-    BIGProgress->setRange(0, std::max(1, VTR_CORE::Archive().EntryCount));
+    ShowCurrent();
 }
 
 void VTR_PROGRESS::UpdateBar_Timer() {
@@ -49,6 +55,30 @@ void VTR_PROGRESS::UpdateBar_Timer() {
     platform::Ui().PumpEvents();
 }
 
+std::int64_t VTR_PROGRESS::LastIndex() const {
+    const VTR_CORE::Progress& now = current_;
+    std::int64_t index = std::min(now.entriesDone, now.entriesTotal) - 1;
+    if (now.bytesTotal > 0)
+        index = std::max(index, (now.entriesTotal - 1) * now.bytesDone / now.bytesTotal);
+    return std::max<std::int64_t>(index, 0);
+}
+
+void VTR_PROGRESS::Report(const VTR_CORE::Progress& progress) {
+    current_ = progress;
+    const std::int64_t step = std::max<std::int64_t>(1, progress.entriesTotal / BarSteps);
+    const std::int64_t index = LastIndex();
+    if (shownIndex_ >= 0 && index - shownIndex_ < step && progress.bytesDone == shownBytes_) return;
+    shownIndex_ = index;
+    shownBytes_ = progress.bytesDone;
+    ShowCurrent();
+    platform::Ui().PumpEvents();
+}
+
 void VTR_PROGRESS::ShowCurrent() {
-    BIGProgress->setValue(std::clamp(VTR_CORE::Archive().LastIndex, 0, BIGProgress->maximum()));
+    constexpr std::int64_t Largest = std::numeric_limits<int>::max();
+    // A range of 0..0 would turn the bar into a busy indicator; an empty archive shows an empty
+    // bar.
+    const int maximum = static_cast<int>(std::clamp<std::int64_t>(EntryCount(), 1, Largest));
+    if (BIGProgress->maximum() != maximum) BIGProgress->setRange(0, maximum);
+    BIGProgress->setValue(static_cast<int>(std::min<std::int64_t>(LastIndex(), maximum)));
 }

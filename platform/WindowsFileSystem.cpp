@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <random>
 #include <utility>
@@ -230,9 +229,14 @@ std::string CutName(const std::string& name, std::size_t limit) {
 
 // Six characters that make a temporary file's name unique with high probability.
 std::string RandomSuffix() {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
-    std::mt19937 mix(seed ^ (GetCurrentProcessId() * 2654435761u) ^ counter++);
+    // Seeded afresh for each name: the process and the moment mixed in keep two names apart even
+    // where the system's random source were weak.
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    std::seed_seq seed{static_cast<unsigned>(std::random_device{}()),
+                       static_cast<unsigned>(GetCurrentProcessId()),
+                       static_cast<unsigned>(now.LowPart), static_cast<unsigned>(now.HighPart)};
+    std::mt19937 mix(seed);
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix;
     for (int i = 0; i < 6; ++i) suffix += kLetters[mix() % (sizeof kLetters - 1)];

@@ -51,15 +51,14 @@ QString LabelText(const std::string& label) {
     return QString::fromStdU16String(platform::BytesToText(label));
 }
 
-// The text box keeps a line break as a paragraph break and would turn the CR of a CR LF into a
-// second one, so values are shown with LF alone and stored with CR LF again.
-QString ValueForDisplay(const std::u16string& value) {
-    return QString::fromStdU16String(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
+// The one conversion of a value's line breaks on its way to the text box and back: the box
+// keeps every line break (LF, CR LF or a lone CR) as a paragraph break, which an edited value
+// stores as LF, as the format has it. Values that are not edited keep their units as read.
+QString ValueForDisplay(const std::u16string& value) { return QString::fromStdU16String(value); }
 
 std::u16string ValueFromEditor(const QPlainTextEdit& editor) {
     QString raw = editor.document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    raw.replace(QChar::ParagraphSeparator, QChar(u'\n'));
     return raw.toStdU16String();
 }
 
@@ -123,8 +122,13 @@ private:
     }
 };
 
-VTR_CSFWND::VTR_CSFWND(VTR_STR::EditorHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window), host_(host) {
+VTR_CSFWND::VTR_CSFWND(VTR_STR::EditorHost& host, std::int32_t entry, std::string_view data,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      CsfFileEntry(entry),
+      StringTable(VTR_CSF::ReadStringTable(data)),
+      Records(StringTable.Labels.size()),
+      host_(host) {
     setObjectName("VTR_CSFWND");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("CSF interpreter"));
@@ -225,12 +229,10 @@ void VTR_CSFWND::ConnectHandlers() {
 
 void VTR_CSFWND::Form_Load() {
     CurrentRecord = 0;
-    const auto& table = VTR_CSF::StringTable();
-    const std::size_t end = VTR_CSF::EndMark();
     std::vector<std::pair<QString, std::size_t>> rows;
-    rows.reserve(end);
-    for (std::size_t slot = 0; slot < end; ++slot) {
-        if (table[slot].InUse) rows.emplace_back(LabelText(table[slot].Label), slot);
+    rows.reserve(Records.size());
+    for (std::size_t slot = 0; slot < Records.size(); ++slot) {
+        if (Records[slot].InUse) rows.emplace_back(LabelText(StringTable.Labels[slot].Name), slot);
     }
     // Sorting once here and adding the rows in order is far quicker than a sorted insert each.
     std::stable_sort(rows.begin(), rows.end(),
@@ -243,9 +245,9 @@ void VTR_CSFWND::Form_Load() {
     lst_CSFEntries->setUpdatesEnabled(true);
 
     cmb_Flags->clear();
-    for (const VTR_CSF::SectionTypeInfo& type : VTR_CSF::SectionTypes()) {
+    for (const VTR_CSF::SectionTypeInfo& type : VTR_CSF::SectionTypes) {
         if (type.Code.empty()) break;
-        cmb_Flags->addItem(LabelText(type.Description));
+        cmb_Flags->addItem(LabelText(std::string(type.Description)));
     }
     cmb_Flags->setCurrentIndex(cmb_Flags->count() > 0 ? 0 : -1);
 }
@@ -255,17 +257,17 @@ void VTR_CSFWND::lst_CSFEntries_Click() {
     if (!item || !item->isSelected()) return;
     SetValueEditing(true);
     const std::size_t slot = SlotOf(item);
-    const VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[slot];
-    txt_sValue->setPlainText(ValueForDisplay(record.Edited ? record.PendingValue : record.Value));
-    CurrentRecord = static_cast<int>(slot);
+    const VTR_CSF::LabelRecord& record = Records[slot];
+    txt_sValue->setPlainText(
+        ValueForDisplay(record.Edited ? record.PendingValue : StringTable.Labels[slot].Value));
+    CurrentRecord = slot;
 }
 
 void VTR_CSFWND::but_SaveText_Click() {
     // Disabled while no label is selected, so an edit never lands on a deleted slot.
     if (!but_SaveText->isEnabled()) return;
-    auto& table = VTR_CSF::StringTable();
-    if (CurrentRecord < 0 || static_cast<std::size_t>(CurrentRecord) >= table.size()) return;
-    VTR_CSF::LabelRecord& record = table[static_cast<std::size_t>(CurrentRecord)];
+    if (CurrentRecord >= Records.size()) return;
+    VTR_CSF::LabelRecord& record = Records[CurrentRecord];
     record.PendingValue = ValueFromEditor(*txt_sValue);
     record.Edited = true;
 }
@@ -293,23 +295,21 @@ void VTR_CSFWND::but_AddEntry_Click() {
     }
     const std::size_t slot = FindFreeSlot();
     AddRow(answer, slot);
-    VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[slot];
-    record = VTR_CSF::LabelRecord{};
-    record.InUse = true;
-    record.Edited = false;
-    record.Label = std::move(label);
-    record.Value = kNewValue;
-    record.StringTag = kNewStringTag;
-    record.SectionType = 0;
+    VTR_CSF::CsfLabel& added = StringTable.Labels[slot];
+    added = VTR_CSF::CsfLabel{};
+    added.Name = std::move(label);
+    added.Value = kNewValue;
+    added.StringTag = kNewStringTag;
+    Records[slot] = VTR_CSF::LabelRecord{};
 }
 
 void VTR_CSFWND::but_DeleteEntry_Click() {
     QListWidgetItem* item = lst_CSFEntries->currentItem();
     if (!item || !item->isSelected()) return;
-    VTR_CSF::LabelRecord& record = VTR_CSF::StringTable()[SlotOf(item)];
-    record = VTR_CSF::LabelRecord{};
-    record.Label = VTR_CSF::kDeletedLabel;
-    record.InUse = false;
+    const std::size_t slot = SlotOf(item);
+    StringTable.Labels[slot] = VTR_CSF::CsfLabel{};
+    Records[slot] = VTR_CSF::LabelRecord{};
+    Records[slot].InUse = false;
     {
         const QSignalBlocker quiet(lst_CSFEntries);
         delete lst_CSFEntries->takeItem(lst_CSFEntries->row(item));
@@ -346,8 +346,8 @@ void VTR_CSFWND::but_Save_Click() {
     ApplyPendingEdits();
     QString failure;
     try {
-        const std::string bytes = VTR_CSF::WriteStringTable();
-        host_.OnlineReplace(VTR_CSF::CsfFileEntry(), bytes);
+        const std::string bytes = VTR_CSF::WriteStringTable(StringTable, Records);
+        host_.OnlineReplace(CsfFileEntry, bytes);
     } catch (const std::exception& error) {
         failure = QString::fromStdString(error.what());
     }
@@ -357,10 +357,7 @@ void VTR_CSFWND::but_Save_Click() {
                            failure.isEmpty() ? QStringLiteral("CSF file saved.") : failure);
 }
 
-void VTR_CSFWND::but_Close_Click() {
-    VTR_CSF::ClearStringTable();
-    close();
-}
+void VTR_CSFWND::but_Close_Click() { close(); }
 
 void VTR_CSFWND::Form_QueryUnload() {
     if (hostNotified_) return;
@@ -369,13 +366,13 @@ void VTR_CSFWND::Form_QueryUnload() {
 }
 
 std::size_t VTR_CSFWND::FindFreeSlot() {
-    auto& table = VTR_CSF::StringTable();
     const auto free =
-        std::find_if(table.begin(), table.end(),
+        std::find_if(Records.begin(), Records.end(),
                      [](const VTR_CSF::LabelRecord& record) { return !record.InUse; });
-    if (free != table.end()) return static_cast<std::size_t>(free - table.begin());
-    table.emplace_back();
-    return table.size() - 1;
+    if (free != Records.end()) return static_cast<std::size_t>(free - Records.begin());
+    StringTable.Labels.emplace_back();
+    Records.emplace_back();
+    return Records.size() - 1;
 }
 
 void VTR_CSFWND::closeEvent(QCloseEvent* event) {
@@ -404,9 +401,8 @@ void VTR_CSFWND::SelectRow(int row) {
 }
 
 bool VTR_CSFWND::SearchFrom(int row, const QString& text) {
-    const auto& table = VTR_CSF::StringTable();
     for (int r = row; r < lst_CSFEntries->count(); ++r) {
-        const std::u16string& value = table[SlotOf(lst_CSFEntries->item(r))].Value;
+        const std::u16string& value = StringTable.Labels[SlotOf(lst_CSFEntries->item(r))].Value;
         if (QStringView(value.data(), static_cast<qsizetype>(value.size()))
                 .contains(text, Qt::CaseInsensitive)) {
             SelectRow(r);
@@ -429,16 +425,14 @@ void VTR_CSFWND::SetValueEditing(bool enabled) {
 }
 
 void VTR_CSFWND::ApplyPendingEdits() {
-    auto& table = VTR_CSF::StringTable();
-    const std::size_t end = VTR_CSF::EndMark();
-    for (std::size_t slot = 0; slot < end; ++slot) {
-        VTR_CSF::LabelRecord& record = table[slot];
-        if (!record.InUse) continue;
-        if (!record.Edited) continue;
-        record.Value = std::move(record.PendingValue);
+    for (std::size_t slot = 0; slot < Records.size(); ++slot) {
+        VTR_CSF::LabelRecord& record = Records[slot];
+        if (!record.InUse || !record.Edited) continue;
+        VTR_CSF::CsfLabel& label = StringTable.Labels[slot];
+        label.Value = std::move(record.PendingValue);
         record.PendingValue.clear();
         record.Edited = false;
         // Only a value emptied here loses its string; one read empty keeps it.
-        if (record.Value.empty()) record.NoString = true;
+        if (label.Value.empty()) label.HasString = false;
     }
 }

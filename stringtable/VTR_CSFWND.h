@@ -1,10 +1,14 @@
-// The CSF editor window: lists the labels of VTR_CSF::StringTable(), edits their values, adds,
-// deletes and searches labels, and hands the written table back to its host.
+// The CSF editor window: lists the labels of the string table of one archive entry, edits their
+// values, adds, deletes and searches labels, and hands the written table back to its host.
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "archive/VTR_STR.h"
+#include "stringtable/VTR_CSF.h"
 
 class QComboBox;
 class QLabel;
@@ -18,7 +22,9 @@ class VTR_CSFWND : public QWidget {
     Q_OBJECT
 
 public:
-    explicit VTR_CSFWND(VTR_STR::EditorHost& host, QWidget* parent = nullptr);
+    // Edits the string table in `data`, the bytes of entry `entry` of the host's archive.
+    VTR_CSFWND(VTR_STR::EditorHost& host, std::int32_t entry, std::string_view data,
+               QWidget* parent = nullptr);
 
     void Form_Load();
     void lst_CSFEntries_Click();
@@ -32,8 +38,13 @@ public:
     // The first slot not in use; the table grows by one slot when every slot is used.
     std::size_t FindFreeSlot();
 
+    // The archive entry the table came from, to which "Save" hands it back.
+    const std::int32_t CsfFileEntry;
+    // The table being edited, and the editor's record of each of its labels (same slots).
+    VTR_CSF::CsfTable StringTable;
+    std::vector<VTR_CSF::LabelRecord> Records;
     // The slot of the label last selected in the list; "Save changes" writes to it.
-    int CurrentRecord = 0;
+    std::size_t CurrentRecord = 0;
 
     QLabel* Label1 = nullptr;
     QLabel* Label4 = nullptr;

@@ -9,9 +9,4 @@ std::ptrdiff_t TextEntry::SetDisplayText(const std::u16string& text) {
     return badIndex;
 }
 
-TextEntry& DefaultTextEntry() {
-    static TextEntry entry;
-    return entry;
-}
-
 }  // namespace VTR_TXTHTML

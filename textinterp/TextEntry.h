@@ -13,10 +13,10 @@ namespace VTR_TXTHTML {
 class TextEntry {
 public:
     TextEntry() = default;
-    TextEntry(std::int16_t entryIndex, std::string data)
+    TextEntry(std::int32_t entryIndex, std::string data)
         : EntryIndex(entryIndex), Data(std::move(data)), convention_(DetectLineBreak(Data)) {}
 
-    std::int16_t EntryIndex = 0;
+    std::int32_t EntryIndex = 0;
     std::string Data;
 
     // The line breaks the entry had when it was read; edited text is written back with them.
@@ -29,8 +29,5 @@ public:
 private:
     LineBreak convention_ = LineBreak::LF;
 };
-
-// The entry the text editor window opens: the edit dispatch fills it through ReadTextData.
-TextEntry& DefaultTextEntry();
 
 }  // namespace VTR_TXTHTML

@@ -54,8 +54,11 @@ QString Describe(char32_t codePoint) {
 
 }  // namespace
 
-VTR_TEXT::VTR_TEXT(VTR_STR::EditorHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window), host_(host) {
+VTR_TEXT::VTR_TEXT(VTR_STR::EditorHost& host, std::int32_t entry, std::string data, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      host_(host),
+      entry_(entry, std::move(data)),
+      previewPath_(VTR_TXTHTML::TempHtmlPath()) {
     setObjectName("VTR_TEXT");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("TXT parser"));
@@ -70,7 +73,7 @@ VTR_TEXT::~VTR_TEXT() {
     // Destroyed without being closed (its owner went first): still leave no preview behind.
     if (closed_) return;
     try {
-        VTR_TXTHTML::DeleteTempFile();
+        VTR_TXTHTML::DeleteTempFile(previewPath_);
     } catch (const std::exception&) {
         // Nobody left to tell.
     }
@@ -137,8 +140,6 @@ void VTR_TEXT::ConnectHandlers() {
 }
 
 void VTR_TEXT::Form_Load() {
-    // The window keeps its own copy, so that the handover can serve the next window.
-    entry_ = VTR_TXTHTML::DefaultTextEntry();
     txt_TextWindow->setPlainText(QString::fromStdU16String(entry_.DisplayText()));
 }
 
@@ -164,13 +165,13 @@ void VTR_TEXT::SetEditorFont(const QFont& font) {
 }
 
 void VTR_TEXT::but_IE_Click() {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(VTR_TXTHTML::TempHtmlPath()));
+    const QString path = QFile::decodeName(QByteArray::fromStdString(previewPath_));
     try {
-        VTR_TXTHTML::DeleteTempFile();
+        VTR_TXTHTML::DeleteTempFile(previewPath_);
         const std::optional<std::string> bytes =
             CurrentBytes(QStringLiteral("No preview was made."));
         if (!bytes) return;
-        VTR_TXTHTML::WritePreviewFile(*bytes);
+        VTR_TXTHTML::WritePreviewFile(previewPath_, *bytes);
     } catch (const std::exception& error) {
         platform::Ui().Message(this, kTitle,
                                QStringLiteral("Unable to write the preview file. Reason - ") +
@@ -186,7 +187,14 @@ void VTR_TEXT::but_IE_Click() {
 void VTR_TEXT::but_Save_Click() {
     const std::optional<std::string> bytes = CurrentBytes(QStringLiteral("Nothing was saved."));
     if (!bytes) return;
-    host_.OnlineReplace(entry_.EntryIndex, VTR_TXTHTML::WriteTextData(*bytes));
+    try {
+        host_.OnlineReplace(entry_.EntryIndex, VTR_TXTHTML::WriteTextData(*bytes));
+    } catch (const std::exception& error) {
+        platform::Ui().Message(
+            this, kTitle,
+            QStringLiteral("Unable to save the file. Reason - ") + QString::fromUtf8(error.what()));
+        return;
+    }
     platform::Ui().Message(this, kTitle, QStringLiteral("File saved."));
 }
 
@@ -218,7 +226,7 @@ std::optional<std::string> VTR_TEXT::CurrentBytes(const QString& consequence) {
 
 void VTR_TEXT::RemovePreview() {
     try {
-        VTR_TXTHTML::DeleteTempFile();
+        VTR_TXTHTML::DeleteTempFile(previewPath_);
     } catch (const std::exception& error) {
         platform::Ui().Message(this, kTitle,
                                QStringLiteral("Unable to delete the preview file. Reason - ") +

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -18,8 +19,10 @@ class VTR_TEXT : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows VTR_TXTHTML::TextFileData(); the host learns of saves and of the closing.
-    explicit VTR_TEXT(VTR_STR::EditorHost& host, QWidget* parent = nullptr);
+    // Shows `data`, the bytes of entry `entry` of the host's archive; the host learns of saves
+    // and of the closing.
+    VTR_TEXT(VTR_STR::EditorHost& host, std::int32_t entry, std::string data,
+             QWidget* parent = nullptr);
     ~VTR_TEXT() override;
 
     QFrame* Frame1 = nullptr;
@@ -56,5 +59,7 @@ private:
 
     VTR_STR::EditorHost& host_;
     VTR_TXTHTML::TextEntry entry_;
+    // The preview file, fixed when the window opens so that Close removes the one it wrote.
+    const std::string previewPath_;
     bool closed_ = false;
 };

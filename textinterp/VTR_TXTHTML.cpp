@@ -7,7 +7,6 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/TempFolder.h"
-#include "textinterp/TextEntry.h"
 
 namespace VTR_TXTHTML {
 
@@ -26,17 +25,9 @@ bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 }  // namespace
 
-std::string& TextFileData() { return DefaultTextEntry().Data; }
-
-std::int16_t& TextFileEntry() { return DefaultTextEntry().EntryIndex; }
-
-std::string& TempHtmlPath() {
-    static std::string path;
-    return path;
-}
+std::string TempHtmlPath() { return platform::PrivateTempFolder() + "/vttemp.html"; }
 
 VTR_STR::InterpreterInfo TextInitialise() {
-    TempHtmlPath() = platform::PrivateTempFolder() + "/vttemp.html";
     return {"ASCII/HTML parser", "v0.1b", "", "Initialisation completed.", "", true};
 }
 
@@ -53,20 +44,13 @@ bool IsTextFile(std::string_view name) {
     return false;
 }
 
-void ReadTextData(const std::string& data) {
-    TextEntry& entry = DefaultTextEntry();
-    entry = TextEntry(entry.EntryIndex, data);
-}
-
 std::string WriteTextData(const std::string& text) { return text; }
 
-void DeleteTempFile() {
-    const std::string& path = TempHtmlPath();
+void DeleteTempFile(const std::string& path) {
     if (!path.empty() && platform::FileExists(path)) platform::DeleteFile(path);
 }
 
-void WritePreviewFile(const std::string& bytes) {
-    const std::string& path = TempHtmlPath();
+void WritePreviewFile(const std::string& path, const std::string& bytes) {
     if (path.empty()) throw platform::FileError("No preview file has been set up.");
     platform::EnsurePrivateTempFolder();
     platform::WriteFileAtomic(path, {bytes});

@@ -1,5 +1,6 @@
-// The text interpreter: which entries it edits, the entry being edited, the mapping between an
-// entry's bytes and the editor's text, and the private preview file.
+// The text interpreter: which entries it edits, the mapping between an entry's bytes and the
+// editor's text, and the private preview file. The entry being edited is a TextEntry, which the
+// editor window holds.
 #pragma once
 
 #include <cstddef>
@@ -11,22 +12,18 @@
 
 namespace VTR_TXTHTML {
 
-// The bytes of the entry being edited, and its archive entry index.
-std::string& TextFileData();
-std::int16_t& TextFileEntry();
 // The preview file: "vttemp.html" in the user's private temporary folder.
-std::string& TempHtmlPath();
+std::string TempHtmlPath();
 
 VTR_STR::InterpreterInfo TextInitialise();
 
 // True when the last three characters of `name`, lower-cased, are txt, ini, htm, tml or wnd.
 bool IsTextFile(std::string_view name);
-void ReadTextData(const std::string& data);
 std::string WriteTextData(const std::string& text);
-// Removes the preview file if there is one.
-void DeleteTempFile();
-// Writes `bytes` as the preview file, readable by the user only.
-void WritePreviewFile(const std::string& bytes);
+// Removes the preview file at `path` if there is one.
+void DeleteTempFile(const std::string& path);
+// Writes `bytes` as the preview file at `path` (in the private folder), readable by the user only.
+void WritePreviewFile(const std::string& path, const std::string& bytes);
 
 // --- Display mapping ---
 // The editor shows every byte as its code-page character. Line breaks in the entry's own

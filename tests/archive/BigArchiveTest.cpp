@@ -236,33 +236,31 @@ TEST_P(BigArchiveTest, SavingThroughALinkReplacesItsTargetAndKeepsTheLink) {
 
 INSTANTIATE_TEST_SUITE_P(Signatures, BigArchiveTest, ::testing::Values("BIGF", "BIG4"));
 
-VTR_CORE::ArchiveEntry& Entry(int index) { return VTR_CORE::Archive().Entries.at(index); }
-
-// Names and contents of the windows' entries, fetching data as needed.
-NamedData LoadedTable() {
+// Names and contents of the window's entries, fetching data as needed.
+NamedData LoadedTable(VTR_CORE::ArchiveDirectory& archive) {
     NamedData table;
-    for (int i = 0; i < int(VTR_CORE::Archive().Entries.size()); ++i) {
-        VTR_CORE::GetEntryData(i, "", false);
-        table.emplace_back(Entry(i).Name, Entry(i).Data);
+    for (int i = 0; i < int(archive.Entries.size()); ++i) {
+        archive.GetEntryData(i, "", false);
+        table.emplace_back(archive.Entries[i].Name, archive.Entries[i].Data);
     }
     return table;
 }
 
-// What a failed load must leave as it was.
-auto Snapshot() {
-    return std::tuple(LoadedTable(), VTR_CORE::Archive().EntryCount,
-                      VTR_CORE::Archive().ArchivePath);
-}
-
-std::string LoadError(const std::string& path, bool whole) {
-    return Message([&] { VTR_CORE::ReadDirectory(path, whole); });
-}
-
 class WindowsArchive : public ::testing::Test, public InTempDir {
 protected:
-    WindowsArchive() { Reset(); }
-    ~WindowsArchive() override { Reset(); }
-    static void Reset() { VTR_CORE::Archive() = VTR_CORE::ArchiveDirectory(); }
+    // What a refused or failed load must leave as it was.
+    auto Snapshot() {
+        return std::tuple(LoadedTable(archive), archive.EntryCount, archive.ArchivePath);
+    }
+    // The message of a failed load, "" for a load, "refused" for a file that is no "BIGF" archive.
+    std::string LoadError(const std::string& path, bool whole,
+                          const VTR_CORE::ProgressCallback& progress = {}) {
+        bool loaded = false;
+        const std::string message =
+            Message([&] { loaded = archive.ReadDirectory(path, whole, progress); });
+        return loaded || !message.empty() ? message : "refused";
+    }
+    VTR_CORE::ArchiveDirectory archive;
 };
 
 TEST_F(WindowsArchive, EveryPrefixFailsKeepingThePreviousArchiveAndTheWholeFileLoads) {
@@ -273,31 +271,30 @@ TEST_F(WindowsArchive, EveryPrefixFailsKeepingThePreviousArchiveAndTheWholeFileL
     // Three spare bytes at the end: the last three prefixes still hold every entry.
     const std::string valid = MakeBig(sample), bytes = valid + "xyz";
     for (bool whole : {false, true}) {
-        VTR_CORE::ReadDirectory(previous, whole);
+        ASSERT_TRUE(archive.ReadDirectory(previous, whole));
         const auto before = Snapshot();
         for (std::size_t length = 0; length <= bytes.size(); ++length) {
             SCOPED_TRACE(std::to_string(length) + (whole ? " bytes, whole" : " bytes, lazy"));
             const std::string path = Put("prefix.big", bytes.substr(0, length));
             if (length < valid.size()) {
-                EXPECT_NE(LoadError(path, whole), "");
+                EXPECT_EQ(LoadError(path, whole) == "refused", length < 4);
                 EXPECT_TRUE(Snapshot() == before);
                 continue;
             }
             EXPECT_EQ(LoadError(path, whole), "");
-            const auto& archive = VTR_CORE::Archive();
-            EXPECT_EQ(std::tuple(archive.EntryCount, archive.LastIndex, archive.ArchivePath,
-                                 Entry(2).Loaded, Entry(2).Position),
-                      std::tuple(3, 2, path, whole, 16 + 3 * 9 + 38 + 9 + 17 + 1));
-            EXPECT_EQ(LoadedTable(), sample);
-            VTR_CORE::ReadDirectory(previous, whole);
+            EXPECT_EQ(std::tuple(archive.EntryCount, archive.ArchivePath, archive.Entries[2].Loaded,
+                                 archive.Entries[2].Position),
+                      std::tuple(3, path, whole, 16 + 3 * 9 + 38 + 9 + 17 + 1));
+            EXPECT_EQ(LoadedTable(archive), sample);
+            archive.ReadDirectory(previous, whole);
         }
         for (const std::string& unreadable : {dir.File("missing.big"), dir.path()})
-            EXPECT_NE(LoadError(unreadable, whole), "") << unreadable;
+            EXPECT_EQ(LoadError(unreadable, whole), "refused") << unreadable;
         EXPECT_TRUE(Snapshot() == before);
     }
 }
 
-TEST_F(WindowsArchive, AtMost4096EntriesLoadInAFewReadsAndLargerCountsAreRefused) {
+TEST_F(WindowsArchive, AtMost4096EntriesLoadOpeningTheFileOnceAndLargerCountsAreRefused) {
     const auto many = [](int count) {  // names of about 200 bytes
         NamedData entries;
         for (int i = 0; i < count; ++i)
@@ -306,43 +303,47 @@ TEST_F(WindowsArchive, AtMost4096EntriesLoadInAFewReadsAndLargerCountsAreRefused
         return entries;
     };
     const NamedData full = many(VTR_CORE::MaxEntries);
+    std::vector<VTR_CORE::Progress> reports;
     {
         ScopedFaultyFiles counting;
-        VTR_CORE::ReadDirectory(Put("full.big", MakeBig(full)), false);
-        // Open, length, and one read per 64 KiB block of the 0.8 MiB directory.
-        EXPECT_LE(counting.files.operations, 2 + 14 + 2);
+        EXPECT_EQ(LoadError(Put("full.big", MakeBig(full)), false,
+                            [&](const auto& progress) { reports.push_back(progress); }),
+                  "");
+        // One open; the signature, the length, and one read per 64 KiB block of the 0.8 MiB
+        // directory.
+        EXPECT_EQ(counting.files.opens, 1);
+        EXPECT_LE(counting.files.operations, 3 + 14 + 2);
     }
-    EXPECT_EQ(LoadedTable(), full);
-    VTR_CORE::ReadEntryCount(dir.File("full.big"));  // the count the progress window shows first
-    EXPECT_EQ(VTR_CORE::Archive().EntryCount, 4096);
+    EXPECT_EQ(LoadedTable(archive), full);
+    // The count comes first, before any record is read (the progress window's maximum).
+    ASSERT_EQ(reports.size(), full.size() + 1);
+    EXPECT_TRUE(reports[0].entriesDone == 0 && reports[0].entriesTotal == 4096);
+    EXPECT_EQ(reports.back().entriesDone, 4096);
     const std::pair<std::string, std::string> rows[] = {
         {MakeBig(many(4097)), "4097"},
         {"BIGF" + BigEndian32(0) + BigEndian32(0x80000000u) + BigEndian32(0), "2147483648"}};
-    const auto refusal = [](const std::string& count) {
-        return "The archive lists " + count + " entries; at most 4096 are supported.";
-    };
     for (const auto& [bytes, count] : rows)
         for (bool whole : {false, true})
-            EXPECT_EQ(LoadError(Put("bad.big", bytes), whole), refusal(count));
-    // So is a count beyond the four bytes' range read for the progress window.
-    EXPECT_EQ(Message([&] { VTR_CORE::ReadEntryCount(dir.File("bad.big")); }),
-              refusal("2147483648"));
-    EXPECT_EQ(LoadedTable(), full);
+            EXPECT_EQ(LoadError(Put("bad.big", bytes), whole),
+                      "The archive lists " + count + " entries; at most 4096 are supported.");
+    EXPECT_EQ(LoadedTable(archive), full);
 }
 
 TEST_F(WindowsArchive, ArchivesAreWrittenByteForByteAndOnlyBIGFCountsAsAnArchive) {
     using namespace std::string_literals;
-    VTR_CORE::Archive().Entries = {{"a.txt", "hello", true, true, 0, 5}};
-    VTR_CORE::WriteArchive(dir.File("one.big"));
+    archive.Entries = {{"a.txt", "hello", true, true, 0, 5}};
+    archive.WriteArchive(dir.File("one.big"));
     EXPECT_EQ(ReadBytes(dir.File("one.big")),
               "BIGF\x2c\0\0\0\0\0\0\x01\0\0\0\x26\0\0\0\x27\0\0\0\x05"
               "a.txt\0L225\0\0\0\0\0hello"s);
-    EXPECT_EQ(Entry(0).Position, 40);
-    VTR_CORE::BlankEntries();
-    VTR_CORE::WriteArchive(dir.File("empty.big"));
+    EXPECT_EQ(archive.Entries[0].Position, 40);
+    archive.Entries.clear();
+    archive.WriteArchive(dir.File("empty.big"));
     EXPECT_EQ(ReadBytes(dir.File("empty.big")), "BIGF\x19\0\0\0\0\0\0\0\0\0\0\x18L225\0\0\0\0\0"s);
     EXPECT_TRUE(VTR_CORE::IsBigArchive(dir.File("one.big")));
-    EXPECT_FALSE(VTR_CORE::IsBigArchive(Put("four.big", MakeBig({{"a", "1"}}, 9, "BIG4"))));
+    const std::string four = Put("four.big", MakeBig({{"a", "1"}}, 9, "BIG4"));
+    EXPECT_FALSE(VTR_CORE::IsBigArchive(four));
+    EXPECT_EQ(LoadError(four, false), "refused");
 }
 
 }  // namespace

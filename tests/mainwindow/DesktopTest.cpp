@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, AnArchiveOnTheCommandLineOrDroppedLoadsAsLoadDoesAnyOther
     StartWith(*window, ReadCommandLine({Text(archive)}));
     QTRY_COMPARE(Render(tree), std::string("[Data]\n  one.ini#0\n"));
     EXPECT_TRUE(Find("but_Save")->isEnabled() && messages.size() == 1);
-    EXPECT_FALSE(VTR_CORE::Archive().Entries.at(0).Loaded);  // "Load whole" unticked
+    EXPECT_FALSE(window->Archive.Entries.at(0).Loaded);  // "Load whole" unticked
     const QUrl dropped = QUrl::fromLocalFile(Text(WriteBig({{"first.txt", "1"}}, "first.big")));
     EXPECT_FALSE(Drop({dropped, QUrl::fromLocalFile(Text(notes))}));
     EXPECT_FALSE(Drop({QUrl("https://example.org/first.big")}));

@@ -8,7 +8,6 @@
 #include <QtWidgets>
 #include <optional>
 
-#include "archive/VTR_CORE.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "platform/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
@@ -51,8 +50,6 @@ public:
     MainWindowSession() { window->show(); }
     ~MainWindowSession() {
         delete window->OpenEditor();  // a window of its own
-        window.reset();
-        VTR_CORE::Archive() = {};  // the engine's state outlives the window
     }
     QPushButton* Find(const char* name) { return window->findChild<QPushButton*>(name); }
     void Click(const char* name) { QTest::mouseClick(Find(name), Qt::LeftButton); }
@@ -101,6 +98,12 @@ public:
         return dropped.isAccepted();
     }
     QString Log() const { return window->EventLogText(); }
+    // The bar of the progress window that is open (closed ones go only later), or nullptr.
+    QProgressBar* OpenProgressBar() const {
+        for (auto* bar : window->findChildren<QProgressBar*>("BIGProgress"))
+            if (bar->isVisible()) return bar;
+        return nullptr;
+    }
     platform::ScopedScriptedDialogs dialogs;
     std::vector<platform::ShownMessage>& messages = dialogs->messages;
     testsupport::TempDir dir;

@@ -7,10 +7,8 @@
 #include <set>
 
 #include "mainwindow/VTR_PROGRESS.h"
-#include "stringtable/VTR_CSF.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CsfBuilder.h"
-#include "textinterp/VTR_TXTHTML.h"
 
 namespace mainwindowtest {
 namespace {
@@ -103,7 +101,7 @@ TEST_F(MainWindowTest, FolderImagesFollowTheFolderClicksShowTheFileInformationRi
 TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailCleanly) {
     const std::string path = WriteBig();
     Load(path);
-    EXPECT_FALSE(VTR_CORE::Archive().Entries[1].Loaded);
+    EXPECT_FALSE(window->Archive.Entries[1].Loaded);
     for (const char* node : {"", "Data", "c.txt"}) {  // no node, a folder, a file
         Select(node);
         for (const char* button : {"but_Extract", "but_Replace", "but_Save", "but_Load"}) {
@@ -115,7 +113,7 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
     EXPECT_EQ(dialogs->fileDialogs.back().initialName, Text(path));
     dialogs->fileAnswers.clear();  // those of the dialogs that did not open
     Load(path, true);
-    EXPECT_EQ(VTR_CORE::Archive().Entries[1].Data, "hello");
+    EXPECT_EQ(window->Archive.Entries[1].Data, "hello");
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(Log(), LogLine("Initialisation completed."));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"a.big"});
@@ -137,7 +135,7 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
     EXPECT_EQ(dialogs->fileDialogs.back().initialName, "game.ini");
     Load(path, true);
     EXPECT_EQ(VTR_MAIN::NodeImage(Node("c.txt")), ImageList::Document);
-    EXPECT_EQ(VTR_CORE::Archive().Entries[1].Data, "new contents");
+    EXPECT_EQ(window->Archive.Entries[1].Data, "new contents");
 
     // Failures: button, file answer, message, log line where it differs. Each leaves the files,
     // the archive and its tree, and a usable window; Save's dialog still offers the archive.
@@ -158,7 +156,7 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
         {"but_Replace", dir.path(),
          replace + "\"" + Text(dir.path()) + "\" is a folder, not a file.", ""}};
     const auto state = [&] {  // what a failed command leaves as it was
-        const auto& core = VTR_CORE::Archive();
+        const auto& core = window->Archive;
         return std::tuple(dir.List(), Render(tree), core.ArchivePath, core.EntryCount);
     };
     for (const auto& [button, answer, message, logged] : rows) {
@@ -172,7 +170,7 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
         EXPECT_EQ(Log(), log + LogLine(logged.isEmpty() ? message : logged));
         EXPECT_EQ(messages[0].title + ": " + messages[0].text, "Vantor: " + message);
         EXPECT_TRUE(window->isEnabled() && Find("but_Save")->isEnabled() && !window->IsBusy() &&
-                    !window->OpenEditor() && !VTR_CORE::Archive().Entries[0].Modified);
+                    !window->OpenEditor() && !window->Archive.Entries[0].Modified);
         EXPECT_TRUE(
             std::ranges::none_of(window->findChildren<VTR_PROGRESS*>(), &QWidget::isVisible));
         dialogs->fileAnswers.push_back(std::nullopt);
@@ -190,6 +188,9 @@ TEST_F(MainWindowTest, WhileALoadRunsCommandsAndDropsAreRefusedAndClosingWaits) 
     Load(path);
     Select("c.txt");
     std::function<void()> atFirstYield = [&] {
+        // The progress window is open, with the archive's entry count as its maximum.
+        ASSERT_TRUE(OpenProgressBar());
+        EXPECT_EQ(OpenProgressBar()->maximum(), int(kEntries.size()));
         for (const char* name :
              {"but_Load", "but_Save", "but_Extract", "but_Replace", "but_About"}) {
             dialogs->fileAnswers.push_back(std::nullopt);
@@ -201,7 +202,7 @@ TEST_F(MainWindowTest, WhileALoadRunsCommandsAndDropsAreRefusedAndClosingWaits) 
         window->close();
         EXPECT_TRUE(window->isVisible());
     };
-    VTR_CORE::SetYieldHook([&] { std::exchange(atFirstYield, [] {})(); });
+    dialogs->onPump = [&] { std::exchange(atFirstYield, [] {})(); };
     Load(path);
     EXPECT_EQ(dialogs->fileDialogs.size(), 2u);
     EXPECT_TRUE(messages.empty());
@@ -210,7 +211,7 @@ TEST_F(MainWindowTest, WhileALoadRunsCommandsAndDropsAreRefusedAndClosingWaits) 
     EXPECT_EQ(Log(), LogLine("Initialisation completed."));
     // The close waited for the load and then ran the exit.
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(VTR_CORE::Archive().Entries.empty());
+    EXPECT_TRUE(window->Archive.Entries.empty());
 }
 
 TEST_F(MainWindowTest, TheBarMovesEntryByEntryAndInsideLargeEntriesWhileTheArchiveGoesOut) {
@@ -227,9 +228,7 @@ TEST_F(MainWindowTest, TheBarMovesEntryByEntryAndInsideLargeEntriesWhileTheArchi
         Load(WriteBig(entries), false);
         std::vector<int> shown;
         dialogs->onPump = [&] {
-            if (auto* bar = window->findChild<QProgressBar*>("BIGProgress");
-                bar && bar->isVisible())
-                shown.push_back(bar->value());
+            if (QProgressBar* bar = OpenProgressBar()) shown.push_back(bar->value());
         };
         ClickWithFile("but_Save", dir.File("copy.big"));
         dialogs->onPump = {};
@@ -287,9 +286,11 @@ TEST_F(MainWindowTest, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains
         EXPECT_EQ(FocusChain(editor), chains.at(opens));  // the class, then its tab order
         EXPECT_EQ(editor->font().families(), window->font().families());
         EXPECT_TRUE(editor->isVisible() && !window->isEnabled() && messages.empty());
-        EXPECT_TRUE(opens == "VTR_CSFWND"
-                        ? VTR_CSF::CsfFileEntry() == 1 && VTR_CSF::StringTable()[0].Label == "A"
-                        : VTR_TXTHTML::TextFileEntry() == 1 && VTR_TXTHTML::TextFileData() == data);
+        // The editor holds the entry: saved untouched, it hands back the same bytes for entry 1.
+        editor->findChild<QPushButton*>("but_Save")->click();
+        EXPECT_EQ(messages.back().text, opens == "VTR_CSFWND" ? "CSF file saved." : "File saved.");
+        EXPECT_TRUE(window->Archive.Entries[1].Modified && window->Archive.Entries[1].Data == data);
+        EXPECT_EQ(VTR_MAIN::NodeImage(Node(Text(name))), ImageList::ReplacedDocument);
         editor->close();
         QTRY_VERIFY(window->OpenEditor() == nullptr && window->isEnabled());
     }
@@ -298,7 +299,7 @@ TEST_F(MainWindowTest, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains
     ASSERT_NE(window->OpenEditor(), nullptr);
     window->close();
     QTRY_VERIFY(window->OpenEditor() == nullptr);
-    EXPECT_FALSE(window->isVisible() || !VTR_CORE::Archive().Entries.empty());
+    EXPECT_FALSE(window->isVisible() || !window->Archive.Entries.empty());
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ struct Session : mainwindowtest::MainWindowSession {
     Marks Mark() const {
         Marks marks;
         for (const std::string& name : dir.List()) marks.first[name] = ReadBytes(dir.File(name));
-        const auto& core = VTR_CORE::Archive();
+        const auto& core = window->Archive;
         marks.second = {messages.size(), Log(), mainwindowtest::Render(tree), core.ArchivePath,
                         core.EntryCount};
         return marks;

@@ -4,7 +4,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-#include "stringtable/VTR_CSF.h"
 #include "stringtable/VTR_CSFWND.h"
 #include "tests/support/CsfBuilder.h"
 #include "tests/support/EditorFixture.h"
@@ -22,9 +21,7 @@ protected:
     void SetUp() override { Show(File(kLabels)); }
     void Show(const std::string& file) {
         delete window;
-        VTR_CSF::CsfFileEntry() = 7;
-        VTR_CSF::ReadStringTable(file);
-        window = new VTR_CSFWND(*this);
+        window = new VTR_CSFWND(*this, 70000, file);
         window->show();
         list = window->findChild<QListWidget*>("lst_CSFEntries");
         value = window->findChild<QPlainTextEdit*>("txt_sValue");
@@ -80,7 +77,7 @@ TEST_F(CsfWindow, EditsDeletesAndAddsReachTheHostOnlyOnSaveAndOnlyEmptiedValuesL
     const std::u16string added = u"(default text)";
     EXPECT_EQ(Saved(), File({Label("Zeta", u"new\ntext"), Label("alpha"), Label("Added", added),
                              kLabels[3], Label(longLabel, added), Label("\x80", added)}));
-    EXPECT_EQ(replaced.at(0).first, 7);
+    EXPECT_EQ(replaced.at(0).first, 70000);
 }
 
 TEST_F(CsfWindow, UntouchedLabelsAreSavedExactlyAsReadAndCloseTellsTheHostOnce) {
@@ -94,7 +91,6 @@ TEST_F(CsfWindow, UntouchedLabelsAreSavedExactlyAsReadAndCloseTellsTheHostOnce) 
     EXPECT_TRUE(dialogs->messages.empty() && list->count() == 5);
     EXPECT_EQ(Saved(), file);
     ExpectClosingTellsTheHostOnce();
-    EXPECT_EQ(VTR_CSF::EndMark(), 0u);
 }
 
 TEST_F(CsfWindow, SearchGoesDownTheListAndWrapsOnYes) {

@@ -16,7 +16,7 @@ namespace testsupport {
 template <typename Window>
 class EditorFixture : public testing::Test, public VTR_STR::EditorHost {
 protected:
-    void OnlineReplace(const std::int16_t& entry, const std::string& data) override {
+    void OnlineReplace(const std::int32_t& entry, const std::string& data) override {
         replaced.emplace_back(entry, data);
     }
     void EditorClosed() override { ++closed; }
@@ -41,7 +41,7 @@ protected:
     }
 
     platform::ScopedScriptedDialogs dialogs;
-    std::vector<std::pair<std::int16_t, std::string>> replaced;
+    std::vector<std::pair<std::int32_t, std::string>> replaced;
     int closed = 0;
     QPointer<Window> window;
 };

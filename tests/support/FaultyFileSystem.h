@@ -13,6 +13,7 @@ public:
     // 0 never fails.
     int failAt = 0;
     int operations = 0;
+    int opens = 0;  // files opened for reading
 
     // Counts one operation and throws when it is the one to fail.
     void Step(const char* what) {
@@ -25,6 +26,7 @@ public:
     }
     std::unique_ptr<platform::ReadableFile> OpenRead(const std::string& path) override {
         Step("open");
+        ++opens;
         return std::make_unique<Readable>(*this, platform::RealFiles().OpenRead(path));
     }
     std::unique_ptr<platform::WritableFile> CreateTempBeside(const std::string& target,

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 TEST(PrivateFolder, PreviewIsNotWrittenIntoAFolderSomeoneElseCouldHavePlanted) {
     testsupport::TempDir runtime;
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-    VTR_TXTHTML::TextInitialise();
+    const std::string preview = VTR_TXTHTML::TempHtmlPath();
     const bool root = geteuid() == 0;  // only root can give a folder away
     const std::string uid = std::to_string(geteuid()), folder = runtime.File("vantor-" + uid);
     EXPECT_EQ(platform::PrivateTempFolder(), folder);
@@ -42,14 +42,14 @@ TEST(PrivateFolder, PreviewIsNotWrittenIntoAFolderSomeoneElseCouldHavePlanted) {
         if (!root && reason == "it belongs to another user") continue;
         plant();
         try {
-            VTR_TXTHTML::WritePreviewFile("x");
+            VTR_TXTHTML::WritePreviewFile(preview, "x");
             ADD_FAILURE() << "accepted";
         } catch (const platform::FileError& error) {
             EXPECT_NE(std::string(error.what()).find(folder + " cannot be used: " + reason),
                       std::string::npos)
                 << error.what();
         }
-        EXPECT_FALSE(fs::exists(VTR_TXTHTML::TempHtmlPath()));
+        EXPECT_FALSE(fs::exists(preview));
         fs::remove(folder);
     }
     const std::string theirs = runtime.File("theirs");

@@ -17,16 +17,14 @@ class TextWindow : public testsupport::EditorFixture<VTR_TEXT> {
 protected:
     void SetUp() override {
         setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
-        VTR_TXTHTML::TextInitialise();
+        preview = VTR_TXTHTML::TempHtmlPath();
     }
     void TearDown() override {
         for (const QPointer<VTR_TEXT>& opened : windows) delete opened.data();
     }
     // Opens a window on `bytes` as entry `entry`, open windows staying open.
-    void Open(const std::string& bytes, std::int16_t entry = 7) {
-        VTR_TXTHTML::TextFileEntry() = entry;
-        VTR_TXTHTML::ReadTextData(bytes);
-        windows.push_back(window = new VTR_TEXT(*this));
+    void Open(const std::string& bytes, std::int32_t entry = 7) {
+        windows.push_back(window = new VTR_TEXT(*this, entry, bytes));
         window->show();
     }
     QPlainTextEdit* Editor() { return window->findChild<QPlainTextEdit*>("txt_TextWindow"); }
@@ -40,7 +38,7 @@ protected:
 
     testsupport::TempDir runtime;
     std::vector<QPointer<VTR_TEXT>> windows;
-    const std::string& preview = VTR_TXTHTML::TempHtmlPath();
+    std::string preview;
 };
 
 // All windows are open before the first saves: each still hands back its own entry.
@@ -52,13 +50,13 @@ TEST_F(TextWindow, WindowsOpenAtOnceKeepEveryByteOfTheirEntryAndTypeItsLineBreak
                                                         {"one\rtwo\0\0"s + all, "\n"},
                                                         {"x\r\n" + all + "\r\n", "\r\n"},
                                                         {"second\nentry", "\n"}};
-    for (int i = 0; i < 4; ++i) Open(rows[i].first, static_cast<std::int16_t>(i + 3));
+    for (int i = 0; i < 4; ++i) Open(rows[i].first, 40000 + i);
     for (int i = 0; i < 4; ++i) {
         const auto& [entry, lineBreak] = rows[i];
         SCOPED_TRACE(testing::PrintToString(entry));
         window = windows[i];
         EXPECT_EQ(Saved(), entry);
-        EXPECT_EQ(replaced.back().first, i + 3);
+        EXPECT_EQ(replaced.back().first, 40000 + i);
         Editor()->moveCursor(QTextCursor::End);
         Type("tail \u00E9\u20AC");
         QTest::keyClick(Editor(), Qt::Key_Return);
