@@ -19,6 +19,8 @@ constexpr std::size_t NameWindow = MaxNameLength + 1;
 constexpr std::size_t ReadBlock = 64 * 1024;
 // Data goes out in pieces of about this size, with a progress report after each.
 constexpr std::size_t WritePiece = 4 * 1024 * 1024;
+// After about this many bytes the disk is set to work on what went out, while more is written.
+constexpr std::int64_t FlushStep = 8 * 1024 * 1024;
 // Written after the directory: the marker, a zero byte and the value 0 as four bytes.
 constexpr std::string_view Trailer("L225\0\0\0\0\0", 9);
 
@@ -266,15 +268,47 @@ public:
         progress_.bytesDone += static_cast<std::int64_t>(pending_);
         parts_.clear();
         pending_ = 0;
-        if (report_) report_(progress_);
+        PieceSent();
+    }
+
+    // Copies the entry's bytes from the archive file after what was added so far.
+    void CopyEntry(platform::ReadableFile& source, const ArchiveEntry& entry, std::size_t index) {
+        try {
+            Copy(source, std::int64_t{entry.Position} - 1, entry.Size);
+        } catch (const platform::FileError& error) {
+            throw platform::FileError(EntryLabel(index, entry.Name) + ": " + error.what());
+        }
     }
 
 private:
+    // Copies `count` bytes of `source` from `offset` after what was added so far, in pieces of
+    // WritePiece bytes, without taking them into memory.
+    void Copy(platform::ReadableFile& source, std::int64_t offset, std::int64_t count) {
+        if (pending_ > 0) Send();
+        while (count > 0) {
+            const std::int64_t take = std::min<std::int64_t>(count, WritePiece);
+            out_.CopyFrom(source, offset, take);
+            offset += take;
+            count -= take;
+            progress_.bytesDone += take;
+            PieceSent();
+        }
+    }
+
+    void PieceSent() {
+        if (progress_.bytesDone - flushStarted_ >= FlushStep) {
+            out_.StartFlush();
+            flushStarted_ = progress_.bytesDone;
+        }
+        if (report_) report_(progress_);
+    }
+
     platform::AtomicFile& out_;
     Progress& progress_;
     const ProgressCallback& report_;
     std::vector<std::string_view> parts_;
     std::size_t pending_ = 0;
+    std::int64_t flushStarted_ = 0;
 };
 
 }  // namespace
@@ -513,6 +547,7 @@ void BigArchive::Write(const std::string& path, const ProgressCallback& report) 
     const std::int64_t fileLength = WrittenLength();
     const std::int64_t directoryEnd = DirectoryEnd();
     const std::string head = HeadBytes(fileLength, directoryEnd);
+    const bool overSource = IsSource(path);
     Progress progress{0, static_cast<std::int64_t>(Entries.size()), 0, fileLength};
     std::unique_ptr<platform::ReadableFile> source;  // opened once, when first needed
     platform::AtomicFile out(path);
@@ -520,22 +555,40 @@ void BigArchive::Write(const std::string& path, const ProgressCallback& report) 
     pieces.Add(head);
     for (std::size_t i = 0; i < Entries.size(); ++i) {
         if (report) report(progress);
-        if (!Entries[i].InMemory()) {
+        const ArchiveEntry& entry = Entries[i];
+        if (entry.InMemory()) {
+            pieces.Add(entry.Data);
+        } else {
             if (!source) source = OpenSource();
-            Fetch(*source, i);
+            pieces.CopyEntry(*source, entry, i);
         }
-        pieces.Add(Entries[i].Data);
         ++progress.entriesDone;
     }
     pieces.Send();
     source.reset();
-    out.Commit();
+    if (overSource)
+        sourceStamp_ = out.CommitAndStamp();  // the new file is the archive file from now on
+    else
+        out.Commit();
+    // Entries in memory, and all entries once the new file is the archive file, are where the
+    // new file has them; the others are still read from the archive file, where they were.
     std::int64_t dataOffset = directoryEnd + std::int64_t(Trailer.size());
     for (ArchiveEntry& entry : Entries) {
-        entry.Size = static_cast<std::int32_t>(entry.Data.size());
-        entry.Position = static_cast<std::int32_t>(dataOffset + 1);
+        if (entry.InMemory()) entry.Size = static_cast<std::int32_t>(entry.Data.size());
+        if (entry.InMemory() || overSource)
+            entry.Position = static_cast<std::int32_t>(dataOffset + 1);
         dataOffset += entry.Size;
     }
+}
+
+bool BigArchive::IsSource(const std::string& path) const {
+    if (sourcePath_.empty()) return false;
+    const std::string target = platform::Files().WriteTarget(path);
+    if (target == platform::Files().WriteTarget(sourcePath_)) return true;
+    // Another spelling of the same file.
+    if (platform::Files().Kind(target) != platform::PathKind::RegularFile) return false;
+    const platform::FileStamp stamp = platform::Files().OpenRead(target)->Stamp();
+    return stamp.device == sourceStamp_.device && stamp.inode == sourceStamp_.inode;
 }
 
 std::string BigArchive::ToBytes() {

@@ -96,7 +96,10 @@ public:
     std::optional<std::size_t> FindFirst(std::string_view name) const;
 
     // Writes the archive to `path` atomically, in pieces, reporting progress after each piece.
-    // Afterwards every entry's data is in memory and Position holds its offset in the new file.
+    // Entries not in memory are copied from the archive file in pieces, without being kept.
+    // Written over the archive file, the new file becomes the archive file and every entry's
+    // Position its offset there; written elsewhere, entries not in memory still point into the
+    // archive file.
     void Write(const std::string& path, const ProgressCallback& progress = {});
     // The archive's bytes, as Write would put them in a file.
     std::string ToBytes();
@@ -108,6 +111,8 @@ public:
 
     // Throws VTR_STR::FileChanged-style errors when the archive file is not the one loaded.
     void CheckSource() const;
+    // True when writing to `path` would replace the archive file.
+    bool IsSource(const std::string& path) const;
 
 private:
     ArchiveEntry& At(std::size_t index);

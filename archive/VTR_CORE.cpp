@@ -8,10 +8,10 @@ namespace VTR_CORE {
 
 namespace {
 
-bool BeginsWithBIGF(platform::ReadableFile& file) {
-    char start[4];
-    const std::size_t got = file.ReadSome(0, start, sizeof start);
-    return std::string_view(start, got) == SignatureBIGF;
+std::string FirstFourBytes(platform::ReadableFile& file) {
+    std::string start(4, '\0');
+    start.resize(file.ReadSome(0, start.data(), start.size()));
+    return start;
 }
 
 std::size_t EntryIndex(const ArchiveDirectory& archive, std::int32_t index) {
@@ -26,16 +26,16 @@ std::size_t EntryIndex(const ArchiveDirectory& archive, std::int32_t index) {
 
 bool IsBigArchive(const std::string& path) {
     if (platform::Files().Kind(path) != platform::PathKind::RegularFile) return false;
-    return BeginsWithBIGF(*platform::Files().OpenRead(path));
+    return FirstFourBytes(*platform::Files().OpenRead(path)) == SignatureBIGF;
 }
 
 bool ArchiveDirectory::ReadDirectory(const std::string& path, bool loadWhole,
                                      const ProgressCallback& progress) {
     if (platform::Files().Kind(path) != platform::PathKind::RegularFile) return false;
     const auto file = platform::Files().OpenRead(path);
-    if (!BeginsWithBIGF(*file)) return false;
+    if (!IsBigSignature(FirstFourBytes(*file))) return false;
     BigArchive fresh;
-    fresh.Open(*file, path, loadWhole, progress, MaxEntries);
+    fresh.Open(*file, path, loadWhole, progress);
     static_cast<BigArchive&>(*this) = std::move(fresh);
     EntryCount = static_cast<std::int32_t>(Entries.size());
     ArchivePath = path;

@@ -1,6 +1,5 @@
 // The main window's archive: a BigArchive with the path it was loaded from and its entry count,
 // and the operations the window's commands run on it. The window owns one; nothing is shared.
-// These keep the window's rules: only "BIGF" archives load, with at most MaxEntries entries.
 // Failures throw (see VTR_STR.h for the kinds); the message says what failed and where.
 #pragma once
 
@@ -12,9 +11,8 @@
 
 namespace VTR_CORE {
 
-constexpr int MaxEntries = 4096;
-
 // True when the file at `path` begins with "BIGF"; false also for a missing or shorter file.
+// (The load takes every signature the engine reads.)
 bool IsBigArchive(const std::string& path);
 
 class ArchiveDirectory : public BigArchive {
@@ -24,8 +22,9 @@ public:
     // The archive last loaded; empty until the first load.
     std::string ArchivePath;
 
-    // The load: the signature test (IsBigArchive), the entry count and the directory walk, on
-    // one open file. Returns false, changing nothing, when the file is not a "BIGF" archive.
+    // The load: the signature test, the entry count and the directory walk, on one open file.
+    // Returns false, changing nothing, when the file does not begin with a signature the engine
+    // reads ("BIGF" or "BIG4"). Any number of entries up to the format's limits loads.
     // `progress` hears of the count before the first record is read, then of every record.
     // On a failure this object keeps the archive it had.
     bool ReadDirectory(const std::string& path, bool loadWhole,

@@ -166,23 +166,29 @@ void SaveFromMemory(Context& context, const LargeArchive& input) {
     RemoveIfPresent(copy);
 }
 
+// Saves the archive loaded lazily: the entries are copied from the archive file, not read into
+// memory; the memory the save takes is measured in the same runs, up to its end.
 void SaveFromDisk(Context& context, const LargeArchive& input) {
     const std::string saved = In(context, "saved.big"), copy = In(context, "copy.big");
-    std::vector<double> ours, baseline;
+    std::vector<double> ours, baseline, growth;
     VTR_CORE::ArchiveDirectory archive;
     for (int run = 0; run < context.sizes.largeRuns; ++run) {
         archive.ReadDirectory(input.path, false);
         RemoveIfPresent(saved);
         SyncAll();
+        PeakMemory peak;
         ours.push_back(SecondsFor([&] { archive.WriteArchive(saved); }));
+        growth.push_back(peak.GrowthMiB());
         if (run == 0)
-            Expect(context, SameContents(saved, input.path),
-                   "save from disk wrote a file that differs from the input archive");
+            Expect(context, SameContents(saved, input.path) && BytesInMemory(archive) == 0,
+                   "save from disk wrote a file that differs from the input archive, or kept "
+                   "entries in memory");
         RemoveIfPresent(copy);
         SyncAll();
         baseline.push_back(SecondsFor([&] { CopyDurably(input.path, copy); }));
     }
-    context.report.Add({"save from disk", Median(ours), Median(baseline), 1.5});
+    context.report.Add({"save from disk", Median(ours), Median(baseline), 1.0});
+    context.report.Add({"save from disk memory", Median(growth), {}, 64, "MiB"});
     RemoveIfPresent(saved);
     RemoveIfPresent(copy);
 }

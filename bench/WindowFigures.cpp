@@ -1,5 +1,6 @@
-// The window figures, run offscreen: building the folder tree for 1024 against 4096 entries,
-// and opening the CSF editor on the large string table.
+// The window figures, run offscreen: loading a large archive until the tree is shown against the
+// engine's directory load of the same file, the folder tree for 1024 against 4096 entries, and
+// opening the CSF editor on the large string table.
 #include <QApplication>
 #include <QListWidget>
 #include <QTreeWidget>
@@ -7,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "archive/VTR_CORE.h"
+#include "archive/BigArchive.h"
 #include "bench/BenchInputs.h"
 #include "bench/Figures.h"
+#include "bench/RawFiles.h"
 #include "mainwindow/VTR_MAIN.h"
-#include "stringtable/VTR_CSF.h"
 #include "stringtable/VTR_CSFWND.h"
 
 namespace bench {
@@ -24,29 +25,32 @@ public:
     void EditorClosed() override {}
 };
 
-void SetEntryNames(VTR_MAIN& window, const std::vector<std::string>& names) {
-    window.Archive.Entries.clear();
-    for (const std::string& name : names) window.Archive.Add(name, std::string());
-}
-
-int FileNodes(QTreeWidget& tree) {
+// Expands every folder, as a user opening them all would; returns the file nodes.
+int ExpandAll(QTreeWidget& tree) {
     int files = 0;
-    for (QTreeWidgetItemIterator node(&tree); *node; ++node)
-        if (!VTR_MAIN::NodeTag(*node).isEmpty()) ++files;
+    for (QTreeWidgetItemIterator node(&tree); *node; ++node) {
+        if (VTR_MAIN::NodeEntry(*node) >= 0)
+            ++files;
+        else
+            tree.expandItem(*node);
+    }
     return files;
 }
 
-// Builds the tree for `names` as a load does (after the tree was emptied) and lets the window
-// lay it out; returns the seconds taken.
+// Builds the tree for `names` as a load does (after the tree was emptied), opens every folder
+// and lets the window lay it out; returns the seconds taken.
 double TreeBuild(Context& context, VTR_MAIN& window, const std::vector<std::string>& names) {
-    SetEntryNames(window, names);
+    window.Archive.Entries.clear();
+    for (const std::string& name : names) window.Archive.Add(name, std::string());
     window.tv_BIGDirectory->clear();
     QApplication::processEvents();
+    int files = 0;
     const double seconds = SecondsFor([&] {
         window.BuildDirectoryTree();
+        files = ExpandAll(*window.tv_BIGDirectory);
         QApplication::processEvents();
     });
-    if (FileNodes(*window.tv_BIGDirectory) != int(names.size()))
+    if (files != int(names.size()))
         context.report.Fail("the tree lacks file nodes for " + std::to_string(names.size()) +
                             " entries");
     return seconds;
@@ -63,9 +67,64 @@ void TreeGrowth(Context& context) {
         smallTimes.push_back(TreeBuild(context, window, small));
         largeTimes.push_back(TreeBuild(context, window, large));
     }
-    window.tv_BIGDirectory->clear();
-    window.Archive.Entries.clear();
     context.report.Add({"tree growth", Median(largeTimes), Median(smallTimes), 5});
+}
+
+struct LoadInput {
+    std::string path;
+    int entries = 0;
+};
+
+LoadInput MakeLoadInput(Context& context, int entries, const std::string& name) {
+    const LoadInput input{context.folder + "/" + name, entries};
+    const std::vector<std::string> names = TreeNames(entries);
+    WriteBigArchive(input.path, names, std::vector<std::size_t>(names.size(), 64));
+    WarmUp(input.path);
+    return input;
+}
+
+// "Load BIG file..." with the file chosen, until the tree shows its top level. A tiny archive
+// is loaded first, untimed, so that the figure is this load and not the freeing of the last.
+double WindowLoad(Context& context, VTR_MAIN& window, const LoadInput& input, const QString& tiny) {
+    window.LoadFile(tiny);
+    QApplication::processEvents();
+    const double seconds = SecondsFor([&] {
+        window.LoadFile(QString::fromStdString(input.path));
+        QApplication::processEvents();
+    });
+    const int roots = (input.entries + 255) / 256;  // TreeNames: 256 entries per top folder
+    if (window.Archive.Entries.size() != std::size_t(input.entries) ||
+        window.tv_BIGDirectory->topLevelItemCount() != roots || !window.isVisible())
+        context.report.Fail("the window did not show the tree of " + std::to_string(input.entries) +
+                            " entries");
+    return seconds;
+}
+
+double EngineLoad(const LoadInput& input) {
+    VTR_CORE::BigArchive archive;
+    return SecondsFor([&] { archive.Open(input.path, false); });
+}
+
+// The window's load of the large archive against the engine's load of its directory, and
+// against the window's load of an archive a tenth as large; the three take turns.
+void WindowLoadFigures(Context& context) {
+    const int large = context.sizes.directoryEntries;
+    const LoadInput big = MakeLoadInput(context, large, "window.big");
+    const LoadInput small = MakeLoadInput(context, large / 10, "window-small.big");
+    const LoadInput tiny = MakeLoadInput(context, 1, "window-tiny.big");
+    VTR_MAIN window;
+    window.show();
+    QApplication::processEvents();
+    const QString tinyPath = QString::fromStdString(tiny.path);
+    std::vector<double> ours, engine, oursSmall;
+    for (int run = 0; run < context.sizes.smallRuns; ++run) {
+        ours.push_back(WindowLoad(context, window, big, tinyPath));
+        engine.push_back(EngineLoad(big));
+        oursSmall.push_back(WindowLoad(context, window, small, tinyPath));
+    }
+    context.report.Add({"window load", Median(ours), Median(engine), 15});
+    context.report.Add({"window load growth", Median(ours), Median(oursSmall), 12});
+    for (const LoadInput* input : {&big, &small, &tiny}) RemoveIfPresent(input->path);
 }
 
 // From the entry's bytes to the editor showing every label, as "Edit file" opens it.
@@ -95,6 +154,7 @@ void EditorOpen(Context& context) {
 }  // namespace
 
 void RunWindowFigures(Context& context) {
+    WindowLoadFigures(context);
     TreeGrowth(context);
     EditorOpen(context);
 }

@@ -2,7 +2,8 @@
 // cannot hold; at most 4096 names). Properties: exactly one file node per entry, empty names
 // included, each entry's index exactly once, no file node with
 // children, every folder with at least one child and unique among its siblings, parents created
-// before their children, and each file node's folder path spelling its entry's name.
+// before their children, each file node's folder path spelling its entry's name, and the child
+// index listing every node once, under its parent, in creation order.
 #include <cstdint>
 #include <set>
 #include <string>
@@ -32,9 +33,9 @@ std::vector<std::string> SplitNames(const std::string& input) {
 }
 
 std::string PathOf(const std::vector<DirectoryTree::TreeNode>& nodes, int index) {
-    std::string path = nodes[index].Text;
+    std::string path(nodes[index].Text);
     for (int parent = nodes[index].Parent; parent >= 0; parent = nodes[parent].Parent)
-        path = nodes[parent].Text + "\\" + path;
+        path = std::string(nodes[parent].Text) + "\\" + path;
     return path;
 }
 
@@ -42,11 +43,13 @@ std::string PathOf(const std::vector<DirectoryTree::TreeNode>& nodes, int index)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto names = SplitNames(fuzzsupport::AsBytes(data, size));
-    const auto nodes = DirectoryTree::BuildTreeNodes(names);
+    const std::vector<std::string_view> views(names.begin(), names.end());
+    const auto nodes = DirectoryTree::BuildTreeNodes(views);
+    const DirectoryTree::ChildIndex children(nodes);
     const std::size_t entries = names.size();
 
     std::vector<int> fileNodeOfEntry(entries, -1);
-    std::vector<int> children(nodes.size(), 0);
+    std::vector<int> childCount(nodes.size(), 0);
     std::set<std::pair<int, std::string>> folders;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const auto& node = nodes[i];
@@ -54,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "a node's parent was not created before it");
         if (node.Parent >= 0) {
             Require(nodes[node.Parent].Kind == NodeKind::Folder, "a file node has children");
-            ++children[node.Parent];
+            ++childCount[node.Parent];
         }
         if (node.Kind == NodeKind::Folder) {
             Require(node.Entry == -1, "a folder node carries an entry");
-            Require(folders.insert({node.Parent, node.Text}).second,
+            Require(folders.insert({node.Parent, std::string(node.Text)}).second,
                     "two sibling folders have the same text");
             continue;
         }
@@ -74,6 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(fileNodeOfEntry[entry] != -1, "an entry before the end mark has no file node");
     for (std::size_t i = 0; i < nodes.size(); ++i)
         if (nodes[i].Kind == NodeKind::Folder)
-            Require(children[i] > 0, "a folder node without children");
+            Require(childCount[i] > 0, "a folder node without children");
+    // The child index lists every node once, under its parent, in creation order.
+    std::size_t listed = 0;
+    for (int parent = -1; parent < static_cast<int>(nodes.size()); ++parent) {
+        int previous = -1;
+        for (const std::int32_t child : children.Of(parent)) {
+            Require(nodes[child].Parent == parent && child > previous,
+                    "the child index lists a node under another parent or out of order");
+            previous = child;
+            ++listed;
+        }
+    }
+    Require(listed == nodes.size(), "the child index misses nodes");
     return 0;
 }

@@ -202,8 +202,10 @@ void VTR_MAIN::ConnectHandlers() {
     connect(but_Exit, &QPushButton::clicked, this, &VTR_MAIN::but_Exit_Click);
     connect(tv_BIGDirectory, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* node) { tv_BIGDirectory_NodeClick(node); });
-    connect(tv_BIGDirectory, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* node) { SetNodeImage(node, NodeImage(node)); });
+    connect(tv_BIGDirectory, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+        MakeFolderItems(node);
+        SetNodeImage(node, NodeImage(node));
+    });
     connect(tv_BIGDirectory, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* node) { SetNodeImage(node, NodeImage(node)); });
     tv_BIGDirectory->viewport()->installEventFilter(this);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/DirectoryTree.h"
 #include "archive/VTR_CORE.h"
 #include "archive/VTR_STR.h"
 #include "mainwindow/Icons.h"
@@ -131,6 +132,10 @@ private:
                         const QString& caption);
     QPushButton* MakeButton(const char* name, const QString& caption, int top, bool enabled);
 
+    // The items of the nodes under tree node `parent` (-1: the top level).
+    QList<QTreeWidgetItem*> MakeItems(std::int32_t parent);
+    // Gives a folder's item the items of its children, the first time it is expanded.
+    void MakeFolderItems(QTreeWidgetItem* folder);
     void SetNodeImage(QTreeWidgetItem* node, int image);
     // Shows image 4 on a file node whose data was replaced, and its new size when shown.
     void MarkReplaced(QTreeWidgetItem* node);
@@ -149,6 +154,12 @@ private:
     void CompanionChanged(QListWidgetItem* item);
     void FinishCommand();
 
+    // The folder tree of the loaded archive: the entry names it was made from, back to back
+    // (a copy, so that the nodes' texts stay valid whatever happens to the entries), its nodes
+    // and their children.
+    std::string treeText_;
+    std::vector<DirectoryTree::TreeNode> treeNodes_;
+    DirectoryTree::ChildIndex treeChildren_;
     QString eventLog_;
     QPointer<VTR_PROGRESS> progress_;
     QPointer<QWidget> editor_;

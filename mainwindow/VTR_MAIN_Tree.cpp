@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QMenu>
 #include <QTreeWidget>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "archive/DirectoryTree.h"
@@ -13,10 +15,14 @@ namespace {
 
 constexpr int TagRole = Qt::UserRole;
 constexpr int ImageRole = Qt::UserRole + 1;
+constexpr int NodeRole = Qt::UserRole + 2;  // the node's index in the tree's node list
 
 // Entry names are bytes of the single-byte code page.
-QString DisplayText(const std::string& bytes) {
-    return QString::fromStdU16String(platform::BytesToText(bytes));
+QString DisplayText(std::string_view bytes) {
+    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        text[qsizetype(i)] = QChar(platform::ByteToChar(static_cast<unsigned char>(bytes[i])));
+    return text;
 }
 
 }  // namespace
@@ -51,27 +57,51 @@ void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
     node->setIcon(0, il_BIGFileIcons.Icon(node->isExpanded() && expanded ? expanded : image));
 }
 
+// The whole tree is worked out at once, but only the top level gets items: a folder's items are
+// made when it is first expanded (MakeFolderItems), so that a large archive shows at once.
 void VTR_MAIN::BuildDirectoryTree() {
     infoEntry_ = -1;  // lines shown from the previous archive stay as they were
-    std::vector<std::string> names;
-    const auto& entries = Archive.Entries;
-    names.reserve(entries.size());
-    for (const auto& entry : entries) names.push_back(entry.Name.Str());
-    const std::vector<DirectoryTree::TreeNode> nodes = DirectoryTree::BuildTreeNodes(names);
-    std::vector<QTreeWidgetItem*> items;
-    items.reserve(nodes.size());
-    QList<QTreeWidgetItem*> roots;
-    for (const auto& node : nodes) {
-        auto* item =
-            node.Parent < 0 ? new QTreeWidgetItem() : new QTreeWidgetItem(items[node.Parent]);
-        if (node.Parent < 0) roots.append(item);
-        item->setText(0, DisplayText(node.Text));
-        if (node.Kind == DirectoryTree::NodeKind::File) item->setData(0, TagRole, node.Entry);
-        SetNodeImage(item, node.Kind == DirectoryTree::NodeKind::Folder ? ImageList::FolderClosed
-                                                                        : ImageList::Document);
-        items.push_back(item);
+    std::size_t total = 0;
+    for (const auto& entry : Archive.Entries) total += entry.Name.size();
+    treeText_.clear();
+    treeText_.reserve(total);
+    for (const auto& entry : Archive.Entries) treeText_ += entry.Name.View();
+    std::vector<std::string_view> names(Archive.Entries.size());
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = std::string_view(treeText_).substr(start, Archive.Entries[i].Name.size());
+        start += names[i].size();
     }
-    tv_BIGDirectory->addTopLevelItems(roots);
+    treeNodes_ = DirectoryTree::BuildTreeNodes(names);
+    treeChildren_ = DirectoryTree::ChildIndex(treeNodes_);
+    tv_BIGDirectory->addTopLevelItems(MakeItems(-1));
+}
+
+QList<QTreeWidgetItem*> VTR_MAIN::MakeItems(std::int32_t parent) {
+    QList<QTreeWidgetItem*> items;
+    const std::span<const std::int32_t> children = treeChildren_.Of(parent);
+    items.reserve(qsizetype(children.size()));
+    for (const std::int32_t index : children) {
+        const DirectoryTree::TreeNode& node = treeNodes_[std::size_t(index)];
+        auto* item = new QTreeWidgetItem();
+        item->setText(0, DisplayText(node.Text));
+        item->setData(0, NodeRole, index);
+        if (node.Kind == DirectoryTree::NodeKind::File) {
+            item->setData(0, TagRole, node.Entry);
+            SetNodeImage(item, ImageList::Document);
+        } else {
+            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+            SetNodeImage(item, ImageList::FolderClosed);
+        }
+        items.append(item);
+    }
+    return items;
+}
+
+void VTR_MAIN::MakeFolderItems(QTreeWidgetItem* folder) {
+    const QVariant node = folder->data(0, NodeRole);
+    if (!node.isValid() || NodeEntry(folder) >= 0 || folder->childCount() > 0) return;
+    folder->addChildren(MakeItems(node.toInt()));
 }
 
 void VTR_MAIN::ShowFileInfo(std::int32_t index, const QString& name) {

@@ -12,9 +12,10 @@
 
 namespace {
 
-// A directory of many entries reports each one; the window is given the events after about this
-// many steps of the bar, so that the reports do not cost more than the walk itself.
-constexpr std::int64_t BarSteps = 1000;
+// A directory of many entries reports each one; the window is given the events (and the bar
+// repainted) after about this many steps of the bar, a pixel or two each, so that showing the
+// progress does not cost more than the walk itself.
+constexpr std::int64_t BarSteps = 200;
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 // The file seam's shared half: the installed file system and the operations built on it.
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -19,6 +21,18 @@ void ReadableFile::ReadAt(std::int64_t offset, char* out, std::size_t count) {
     throw FileError("Cannot read " + std::to_string(count) + " bytes at offset " +
                     std::to_string(offset) + " of " + Shown() + ": the file ends at " +
                     std::to_string(Length()));
+}
+
+void WritableFile::CopyFrom(ReadableFile& source, std::int64_t offset, std::int64_t count) {
+    constexpr std::int64_t Piece = 1 << 20;
+    std::string piece(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, Piece)), '\0');
+    while (count > 0) {
+        const auto take = static_cast<std::size_t>(std::min(count, Piece));
+        source.ReadAt(offset, piece.data(), take);
+        Write({std::string_view(piece.data(), take)});
+        offset += std::int64_t(take);
+        count -= std::int64_t(take);
+    }
 }
 
 FileSystem& Files() {
@@ -74,11 +88,34 @@ void AtomicFile::Write(const std::vector<std::string_view>& parts) {
     }
 }
 
-void AtomicFile::Commit(bool durable) {
+void AtomicFile::CopyFrom(ReadableFile& source, std::int64_t offset, std::int64_t count) {
+    if (!file_) throw FileError("Cannot write " + Quoted(target_) + ": an earlier write failed");
+    try {
+        file_->CopyFrom(source, offset, count);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void AtomicFile::Commit(bool durable) { Finish(durable, nullptr); }
+
+FileStamp AtomicFile::CommitAndStamp(bool durable) {
+    std::unique_ptr<ReadableFile> written;
+    Finish(durable, &written);
+    try {
+        return written->Stamp();
+    } catch (const FileError&) {
+        return {};
+    }
+}
+
+void AtomicFile::Finish(bool durable, std::unique_ptr<ReadableFile>* written) {
     if (!file_) throw FileError("Cannot write " + Quoted(target_) + ": an earlier write failed");
     try {
         if (durable) file_->Flush();
         file_->Close();
+        if (written) *written = Files().OpenRead(tempPath_);
         Files().Rename(tempPath_, target_, durable);
         committed_ = true;
     } catch (...) {

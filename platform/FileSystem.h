@@ -55,6 +55,12 @@ public:
     virtual ~WritableFile() = default;
     // Appends all parts in order (a gathered write where the system has one).
     virtual void Write(const std::vector<std::string_view>& parts) = 0;
+    // Appends `count` bytes of `source` from `offset`: in the kernel where the system can copy
+    // between files, else in pieces through memory. A source that ends sooner throws FileError.
+    virtual void CopyFrom(ReadableFile& source, std::int64_t offset, std::int64_t count);
+    // Starts pushing what was written so far to the disk, without waiting for it: the disk then
+    // works while more is written, and Flush has less left to wait for. Only a hint.
+    virtual void StartFlush() {}
     // Pushes the written bytes to the disk.
     virtual void Flush() = 0;
     virtual void Close() = 0;
@@ -114,13 +120,22 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     void Write(const std::vector<std::string_view>& parts);
+    void CopyFrom(ReadableFile& source, std::int64_t offset, std::int64_t count);
+    void StartFlush() {
+        if (file_) file_->StartFlush();
+    }
     // Renames the temporary file over the target. With `durable` the bytes and the new name are
     // flushed to the disk first; without it the file is still complete or absent after a crash
     // of the program, but not necessarily after a power loss.
     void Commit(bool durable = true);
+    // Commits, and gives the stamp of the file now at the target. It is taken through a handle
+    // opened before the rename, so that nothing can fail once the file is in place; where the
+    // system cannot give it, the stamp is empty (it then matches no file).
+    FileStamp CommitAndStamp(bool durable = true);
     const std::string& Target() const { return target_; }
 
 private:
+    void Finish(bool durable, std::unique_ptr<ReadableFile>* written);
     void Discard() noexcept;
     std::string target_;
     std::string tempPath_;

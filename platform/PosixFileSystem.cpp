@@ -7,11 +7,14 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace platform {
 
@@ -47,6 +50,7 @@ public:
     }
 
     std::string Shown() const override { return Quoted(path_); }
+    int Descriptor() const { return fd_; }
 
     std::size_t ReadSome(std::int64_t offset, char* out, std::size_t count) override {
         if (offset < 0)
@@ -69,6 +73,30 @@ private:
     std::string path_;
 };
 
+// The reasons for which copy_file_range declines a pair of files that a plain copy can serve:
+// no such call, files on different file systems (before Linux 5.19), a file system without it.
+bool KernelCopyRefused(int error) {
+    return error == ENOSYS || error == EXDEV || error == EOPNOTSUPP || error == EINVAL;
+}
+
+// True when both files are on one file system that copies without moving the bytes: Btrfs and
+// XFS share the blocks, NFS and SMB copy on the server.
+bool SharesBlocks(int sourceFd, int targetFd) {
+    constexpr std::array<unsigned long, 5> Sharing{0x9123683E,   // Btrfs
+                                                   0x58465342,   // XFS
+                                                   0x6969,       // NFS
+                                                   0xFE534D42,   // SMB2
+                                                   0xFF534D42};  // CIFS
+    struct stat source {};
+    struct stat target {};
+    struct statfs system {};
+    if (::fstat(sourceFd, &source) != 0 || ::fstat(targetFd, &target) != 0 ||
+        source.st_dev != target.st_dev || ::fstatfs(targetFd, &system) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(system.f_type);
+    return std::find(Sharing.begin(), Sharing.end(), type) != Sharing.end();
+}
+
 class PosixWritable : public WritableFile {
 public:
     PosixWritable(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -90,6 +118,7 @@ public:
             ssize_t written = ::writev(fd_, &pending[first], batch);
             if (written < 0 && errno == EINTR) continue;
             if (written < 0) ThrowSystemError("Cannot write to", path_, errno);
+            end_ += written;
             // A partial write: skip what went out, trim the part it stopped in.
             while (written > 0 && std::size_t(written) >= pending[first].iov_len)
                 written -= static_cast<ssize_t>(pending[first++].iov_len);
@@ -98,6 +127,27 @@ public:
                 pending[first].iov_len -= static_cast<std::size_t>(written);
             }
         }
+    }
+
+    // Where the file system can copy without moving the bytes (sharing the blocks, or copying on
+    // the server), copy_file_range does; elsewhere it moves them through a pipe in the kernel,
+    // which measured slower than a copy through memory (512 MiB on ext4: 0.265 s against
+    // 0.21 s), so there the copy goes through memory. Refused calls fall back the same way.
+    void CopyFrom(ReadableFile& source, std::int64_t offset, std::int64_t count) override {
+        const auto* file = dynamic_cast<const PosixReadable*>(&source);
+        if (file && KernelCopies(*file)) {
+            const std::int64_t copied = CopyInKernel(*file, offset, count);
+            offset += copied;
+            count -= copied;
+        }
+        CopyThroughMemory(source, offset, count);
+    }
+
+    void StartFlush() override {
+        if (end_ <= started_) return;
+        // A hint: where the call is refused, Flush pushes everything as it would anyway.
+        (void)::sync_file_range(fd_, started_, end_ - started_, SYNC_FILE_RANGE_WRITE);
+        started_ = end_;
     }
 
     void Flush() override {
@@ -111,8 +161,53 @@ public:
     }
 
 private:
+    static constexpr std::int64_t Piece = 1 << 20;
+
+    // Decided at the first copy: whether the two files share a file system that copies without
+    // moving the bytes.
+    bool KernelCopies(const PosixReadable& source) {
+        if (!kernelCopy_) kernelCopy_ = SharesBlocks(source.Descriptor(), fd_);
+        return *kernelCopy_;
+    }
+
+    // Copies up to `count` bytes; returns how many went, fewer when the kernel refuses the call.
+    std::int64_t CopyInKernel(const PosixReadable& source, std::int64_t offset,
+                              std::int64_t count) {
+        std::int64_t done = 0;
+        while (done < count) {
+            loff_t from = offset + done;
+            const ssize_t copied = ::copy_file_range(source.Descriptor(), &from, fd_, nullptr,
+                                                     std::size_t(count - done), 0);
+            if (copied < 0 && errno == EINTR) continue;
+            if (copied < 0 && KernelCopyRefused(errno)) {
+                kernelCopy_ = false;
+                break;
+            }
+            if (copied < 0) ThrowSystemError("Cannot copy into", path_, errno);
+            if (copied == 0) break;  // the source ends: the copy through memory says so
+            done += copied;
+            end_ += copied;
+        }
+        return done;
+    }
+
+    void CopyThroughMemory(ReadableFile& source, std::int64_t offset, std::int64_t count) {
+        if (count > 0 && buffer_.empty()) buffer_ = MakeByteBuffer(std::size_t(Piece));
+        while (count > 0) {
+            const auto take = static_cast<std::size_t>(std::min(count, Piece));
+            source.ReadAt(offset, buffer_.data(), take);
+            Write({std::string_view(buffer_.data(), take)});
+            offset += std::int64_t(take);
+            count -= std::int64_t(take);
+        }
+    }
+
     int fd_;
     std::string path_;
+    std::string buffer_;              // for copies through memory, made at the first
+    std::optional<bool> kernelCopy_;  // see KernelCopies
+    off_t end_ = 0;                   // bytes written so far
+    off_t started_ = 0;               // bytes whose writing to the disk has been started
 };
 
 std::string FolderOf(const std::string& path) {

@@ -31,9 +31,16 @@ inline QString LogLine(const QString& message,
     return source + ": " + message + "\r\n\r\n";
 }
 
-// One line per node in display order, two spaces per level: folders "[text]", files "text#tag"
-// and a "*" after a file shown as replaced.
+// Expands every folder, as a user opening them all would; a folder's items are made then.
+inline void ExpandAll(QTreeWidget* tree) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (VTR_MAIN::NodeEntry(*it) < 0) tree->expandItem(*it);
+}
+
+// One line per node in display order, every folder expanded, two spaces per level: folders
+// "[text]", files "text#tag" and a "*" after a file shown as replaced.
 inline std::string Render(QTreeWidget* tree) {
+    ExpandAll(tree);
     std::string text;
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         for (auto* up = (*it)->parent(); up; up = up->parent()) text += "  ";
@@ -69,15 +76,38 @@ public:
         testsupport::WriteBytes(dir.File(name), testsupport::MakeBig(entries));
         return dir.File(name);
     }
-    // The node of that text (the tests' names are unique), or nullptr.
+    // The node of that text (the tests' names are unique), or nullptr; folders are expanded
+    // only when it is not shown yet.
     QTreeWidgetItem* Node(const QString& text) const {
-        return tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        const auto find = [&] {
+            return tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        };
+        if (QTreeWidgetItem* shown = find()) return shown;
+        ExpandAll(tree);
+        return find();
     }
     void Select(const QString& text) { tree->setCurrentItem(Node(text)); }
+    // The node at `path` (folders and file separated by "\\"), expanding only the folders on the
+    // way; nullptr when there is none.
+    QTreeWidgetItem* NodeAt(const QString& path) const {
+        QTreeWidgetItem* node = nullptr;
+        for (const QString& part : path.split('\\')) {
+            if (node) tree->expandItem(node);
+            const int count = node ? node->childCount() : tree->topLevelItemCount();
+            QTreeWidgetItem* next = nullptr;
+            for (int i = 0; i < count && !next; ++i) {
+                QTreeWidgetItem* child = node ? node->child(i) : tree->topLevelItem(i);
+                if (child->text(0) == part) next = child;
+            }
+            if (!next) return nullptr;
+            node = next;
+        }
+        return node;
+    }
     // Clicks the node (all folders expanded), or empty space below the nodes when there is none;
     // tells whether the pop-up menu opened, and closes it.
     bool ClickNode(const QString& text, Qt::MouseButton button = Qt::LeftButton) {
-        tree->expandAll();
+        ExpandAll(tree);
         const QPoint below(10, tree->viewport()->height() - 2);
         QTest::mouseClick(tree->viewport(), button, {},
                           Node(text) ? tree->visualItemRect(Node(text)).center() : below);

@@ -3,6 +3,7 @@
 // failures, the busy guard and the switching of interpreters.
 #include <QProgressBar>
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <set>
 
@@ -140,12 +141,12 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
     // Failures: button, file answer, message, log line where it differs. Each leaves the files,
     // the archive and its tree, and a usable window; Save's dialog still offers the archive.
     WriteBytes(dir.File("cut.big"), MakeBig(kEntries).substr(0, 30));
-    WriteBytes(dir.File("four.big"), MakeBig(kEntries, 9, "BIG4"));
+    WriteBytes(dir.File("lower.big"), MakeBig(kEntries, 9, "bigf"));
     const std::string missing = dir.File("missing.txt");
     const QString replace =
         "Unable to replace file. Reason - Entry 1 \"Data\\INI\\game.ini\" cannot be replaced: ";
     const std::tuple<const char*, std::string, QString, QString> rows[] = {
-        {"but_Load", dir.File("four.big"),
+        {"but_Load", dir.File("lower.big"),
          "The selected file was not a valid BIG archive. Please check the filename.",
          "Unable to open BIG file. Reason - File not in BIG format."},
         {"but_Load", dir.File("cut.big"),
@@ -215,17 +216,19 @@ TEST_F(MainWindowTest, WhileALoadRunsCommandsAndDropsAreRefusedAndClosingWaits) 
 }
 
 TEST_F(MainWindowTest, TheBarMovesEntryByEntryAndInsideLargeEntriesWhileTheArchiveGoesOut) {
-    // Three entries of 6 MiB, each going out in more than one piece; six entries of a few bytes,
-    // all in one piece. The fewest distinct values and pumps the bar shows.
-    const std::tuple<NamedData, std::size_t, std::size_t> rows[] = {
+    // Three entries of 6 MiB read from the file in pieces; six entries of a few bytes held in
+    // memory, which go out in one piece. Whether loaded whole, the fewest distinct values and
+    // pumps the bar shows.
+    const std::tuple<NamedData, bool, std::size_t, std::size_t> rows[] = {
         {{{"a\\one.bin", std::string(6 << 20, '1')},
           {"a\\two.bin", std::string(6 << 20, '2')},
           {"b\\three.bin", std::string(6 << 20, '3')}},
+         false,
          3,
          6},
-        {{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", ""}, {"5", "e"}, {"6", "f"}}, 6, 6}};
-    for (const auto& [entries, values, pumps] : rows) {
-        Load(WriteBig(entries), false);
+        {{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", ""}, {"5", "e"}, {"6", "f"}}, true, 6, 6}};
+    for (const auto& [entries, whole, values, pumps] : rows) {
+        Load(WriteBig(entries), whole);
         std::vector<int> shown;
         dialogs->onPump = [&] {
             if (QProgressBar* bar = OpenProgressBar()) shown.push_back(bar->value());
@@ -238,6 +241,58 @@ TEST_F(MainWindowTest, TheBarMovesEntryByEntryAndInsideLargeEntriesWhileTheArchi
         EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
         EXPECT_GE(std::set<int>(shown.begin(), shown.end()).size(), values);
         EXPECT_GE(shown.size(), pumps);
+    }
+}
+
+// Archives of either signature with more entries than 16 bits can count: a deep entry is found,
+// shown and extracted; Save streams the entries it does not hold, over the loaded file (they
+// then point into the new file) and under another name (they still point into the loaded one).
+TEST_F(MainWindowTest, EitherSignatureAndAnyNumberOfEntriesLoadExtractSaveAndReload) {
+    NamedData entries;
+    for (int i = 0; i < 40000; ++i)
+        entries.emplace_back(
+            QString::asprintf("Set%03d\\Part%d\\item%05d.dat", i / 256, i / 64 % 4, i)
+                .toStdString(),
+            std::to_string(i) + std::string(std::size_t(i % 7), 'd'));
+    const QString deep = "Set156\\Part0\\item39999.dat";
+    for (const std::string signature : {"BIGF", "BIG4"}) {
+        SCOPED_TRACE(signature);
+        const std::string path = dir.File("many.big"), copy = dir.File("copy.big");
+        WriteBytes(path, MakeBig(entries, 9, signature));
+        Load(path, false);
+        ASSERT_EQ(window->Archive.EntryCount, 40000);
+        QTreeWidgetItem* node = NodeAt(deep);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(VTR_MAIN::NodeTag(node), "39999");
+        EXPECT_EQ(tree->topLevelItemCount(), 157);
+        window->tv_BIGDirectory_NodeClick(node);
+        EXPECT_EQ(window->lst_Info->item(1)->text(), "Size:\t6 bytes");
+        tree->setCurrentItem(node);
+        ClickWithFile("but_Extract", dir.File("deep.dat"));
+        EXPECT_EQ(ReadBytes(dir.File("deep.dat")), entries.back().second);
+        // Each save follows a replacement near the top, which moves every later entry.
+        NamedData expected = entries;
+        for (const auto& [target, entry] : {std::pair(path, 0), std::pair(copy, 1)}) {
+            expected[entry].second = std::string(std::size_t(1000 - 500 * entry), 'r');
+            WriteBytes(dir.File("new.dat"), expected[entry].second);
+            tree->setCurrentItem(NodeAt(QString::fromStdString(entries[entry].first)));
+            ClickWithFile("but_Replace", dir.File("new.dat"));
+            ClickWithFile("but_Save", target);
+            ASSERT_EQ(messages.back().text, "File saved.");
+            EXPECT_TRUE(ReadBytes(target) == MakeBig(expected, 9, signature));  // 2 MiB: no print
+            EXPECT_FALSE(window->Archive.Entries[20000].Loaded);                // copied, not kept
+        }
+        // The entries not in memory are read from the file saved over the loaded one, where they
+        // moved, and not from the copy, which may go.
+        std::filesystem::remove(copy);
+        tree->setCurrentItem(NodeAt("Set078\\Part0\\item20000.dat"));
+        ClickWithFile("but_Extract", dir.File("middle.dat"));
+        EXPECT_EQ(ReadBytes(dir.File("middle.dat")), entries[20000].second);
+        EXPECT_EQ(window->Archive.ArchivePath, path);
+        ClickWithFile("but_Save", copy);
+        Load(copy, true);
+        EXPECT_EQ(window->Archive.Signature(), signature);
+        EXPECT_TRUE(window->Archive.ToBytes() == MakeBig(expected, 9, signature));
     }
 }
 

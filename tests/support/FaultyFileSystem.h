@@ -1,5 +1,6 @@
 // A file system double that forwards to the real one and fails the n-th operation (counting
-// every open, length, read, write, flush, close, create, rename, remove, mkdir and list from 1).
+// every open, length, read, write, copy, flush, close, create, rename, remove, mkdir and list
+// from 1).
 #pragma once
 
 #include <string>
@@ -82,6 +83,13 @@ private:
         void Write(const std::vector<std::string_view>& parts) override {
             Step("write").Write(parts);
         }
+        // The real file gets the real source, so that it copies as it would without the double.
+        void CopyFrom(platform::ReadableFile& source, std::int64_t at,
+                      std::int64_t count) override {
+            auto* faulty = dynamic_cast<Readable*>(&source);
+            Step("copy").CopyFrom(faulty ? *faulty->inner : source, at, count);
+        }
+        void StartFlush() override { inner->StartFlush(); }  // a hint that cannot fail
         void Flush() override { Step("flush").Flush(); }
         void Close() override { Step("close").Close(); }
     };
