@@ -35,6 +35,11 @@ struct CsfLabel {
     bool operator==(const CsfLabel&) const = default;
 };
 
+// The value codec: stored value bytes to UTF-16 code units (each byte pair, inverted, is one
+// unit, low byte first; a lone last byte gives the unit of its low byte alone), and back.
+std::u16string DecodeValue(std::string_view stored);
+std::string EncodeValue(std::u16string_view units);
+
 class CsfTable {
 public:
     std::vector<CsfLabel> Labels;
