@@ -113,6 +113,7 @@ private:
 
     static void Lookup(fuse_req_t request, fuse_ino_t parent, const char* name);
     static void GetAttributes(fuse_req_t request, fuse_ino_t inode, fuse_file_info*);
+    static void Start(void* server, fuse_conn_info* connection);
     static void OpenFolder(fuse_req_t request, fuse_ino_t inode, fuse_file_info* info);
     static void ReadFolder(fuse_req_t request, fuse_ino_t inode, size_t size, off_t offset,
                            fuse_file_info*);
@@ -133,6 +134,7 @@ private:
     std::vector<std::atomic<bool>> opened_;  // by node: opened at least once
     std::atomic<bool> changeReported_{false};
     std::atomic<bool> pagesDropped_{false};
+    bool foldersOpenWithoutAsking_ = false;  // set once, before the first request
     fuse_session* session_ = nullptr;
     MountWatch watch_;
 };
@@ -141,6 +143,7 @@ const fuse_lowlevel_ops Server::Operations = [] {
     fuse_lowlevel_ops operations{};
     operations.lookup = Lookup;
     operations.getattr = GetAttributes;
+    operations.init = Start;
     operations.opendir = OpenFolder;
     operations.readdir = ReadFolder;
     operations.releasedir = Release;
@@ -149,6 +152,26 @@ const fuse_lowlevel_ops Server::Operations = [] {
     operations.release = Release;
     return operations;
 }();
+
+// A listing never changes, so the kernel may keep it. Where the kernel can open folders without
+// asking, the first opendir's ENOSYS tells it to, and it keeps every listing.
+void Server::Start(void* server, fuse_conn_info* connection) {
+    if (connection->capable & FUSE_CAP_NO_OPENDIR_SUPPORT) {
+        connection->want |= FUSE_CAP_NO_OPENDIR_SUPPORT;
+        static_cast<Server*>(server)->foldersOpenWithoutAsking_ = true;
+    }
+}
+
+void Server::OpenFolder(fuse_req_t request, fuse_ino_t inode, fuse_file_info* info) {
+    Server& server = Of(request);
+    if (server.foldersOpenWithoutAsking_) return void(fuse_reply_err(request, ENOSYS));
+    const std::optional<NodeId> node = server.Node(inode);
+    if (!node) return void(fuse_reply_err(request, ENOENT));
+    if (!server.view_.IsFolder(*node)) return void(fuse_reply_err(request, ENOTDIR));
+    info->cache_readdir = 1;
+    info->keep_cache = 1;
+    fuse_reply_open(request, info);
+}
 
 void Server::Lookup(fuse_req_t request, fuse_ino_t parent, const char* name) {
     Server& server = Of(request);
@@ -171,17 +194,6 @@ void Server::GetAttributes(fuse_req_t request, fuse_ino_t inode, fuse_file_info*
     if (!node) return void(fuse_reply_err(request, ENOENT));
     const struct stat attributes = server.Attributes(*node);
     fuse_reply_attr(request, &attributes, Forever);
-}
-
-void Server::OpenFolder(fuse_req_t request, fuse_ino_t inode, fuse_file_info* info) {
-    Server& server = Of(request);
-    const std::optional<NodeId> node = server.Node(inode);
-    if (!node) return void(fuse_reply_err(request, ENOENT));
-    if (!server.view_.IsFolder(*node)) return void(fuse_reply_err(request, ENOTDIR));
-    // A listing never changes, so the kernel may keep it.
-    info->cache_readdir = 1;
-    info->keep_cache = 1;
-    fuse_reply_open(request, info);
 }
 
 // Offsets: 0 is ".", 1 is "..", 2 + i the folder's i-th child.
