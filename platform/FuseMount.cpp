@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -260,9 +261,11 @@ void Server::Read(fuse_req_t request, fuse_ino_t inode, size_t size, off_t offse
 void Server::Mount() {
     const std::string options =
         "ro,default_permissions,subtype=vantor,fsname=" + EscapedOption(source_.Path());
-    const char* arguments[] = {"vantor-cli", "-o", options.c_str()};
-    fuse_args args = FUSE_ARGS_INIT(3, const_cast<char**>(arguments));
+    fuse_args args = FUSE_ARGS_INIT(0, nullptr);
+    for (const char* argument : {"vantor-cli", "-o", options.c_str()})
+        if (fuse_opt_add_arg(&args, argument) != 0) throw std::bad_alloc();
     session_ = fuse_session_new(&args, &Operations, sizeof Operations, this);
+    fuse_opt_free_args(&args);
     if (!session_) throw FileError("Cannot start a FUSE session for " + Quoted(source_.Path()));
     if (fuse_session_mount(session_, settings_.folder.c_str()) != 0)
         throw FileError("Cannot mount " + Quoted(source_.Path()) + " at " +
