@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <vector>
@@ -242,20 +243,18 @@ void Server::Read(fuse_req_t request, fuse_ino_t inode, size_t size, off_t offse
     const std::optional<NodeId> node = server.Node(inode);
     if (!node || server.view_.IsFolder(*node)) return void(fuse_reply_err(request, EINVAL));
     const MountView::Span span = server.view_.Locate(*node, offset, size);
-    // One buffer per serving thread, as large as the largest request so far (the kernel asks
-    // for at most its read size, 128 KiB to 1 MiB): a fresh one per request costs page faults.
-    thread_local std::vector<char> bytes;
-    if (bytes.size() < span.length) bytes.resize(span.length);
+    // A request asks for at most the kernel's read size (128 KiB to 1 MiB).
+    const std::unique_ptr<char[]> bytes(new char[span.length]);
     std::size_t got = 0;
     try {
-        got = server.source_.ReadSome(span.archiveOffset, bytes.data(), span.length);
+        got = server.source_.ReadSome(span.archiveOffset, bytes.get(), span.length);
     } catch (const FileError&) {
         return void(fuse_reply_err(request, EIO));
     }
     // Compared after reading: a write to the archive changes its stamp before its bytes, so
     // bytes read while the archive was being rewritten are caught here.
     if (!server.SourceUnchanged()) return void(fuse_reply_err(request, EIO));
-    fuse_reply_buf(request, bytes.data(), got);
+    fuse_reply_buf(request, bytes.get(), got);
 }
 
 void Server::Mount() {
