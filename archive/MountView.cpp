@@ -2,22 +2,12 @@
 
 #include <algorithm>
 #include <functional>
-#include <unordered_map>
 
+#include "archive/CaseFold.h"
 #include "archive/EntryPath.h"
-#include "archive/NamePattern.h"
 #include "archive/VTR_STR.h"
 
 namespace VTR_CORE {
-
-namespace {
-
-// "entry 3 "Data\x.ini"": entries are counted from 1, as a user counts them.
-std::string EntryLabel(std::size_t index, std::string_view name) {
-    return "entry " + std::to_string(index + 1) + " \"" + EntryPath::NameToUtf8(name) + "\"";
-}
-
-}  // namespace
 
 // Adds the entries one by one in directory order, so that the first of two clashing names is
 // the one kept.
@@ -28,7 +18,10 @@ public:
         : view_(view), entries_(entries), windowsRules_(windowsRules), warnings_(warnings) {}
 
     void AddAll() {
-        firstByFoldedName_.reserve(entries_.size());
+        // Whether a name maps does not depend on letter case, so the first of a set of twins is
+        // the one shown whenever any of them can be.
+        firstOfSameName_ = CaseFold::FirstOfSameName(
+            entries_.size(), [&](std::size_t i) { return entries_[i].Name.View(); });
         for (std::size_t i = 0; i < entries_.size(); ++i) Add(i);
     }
 
@@ -37,9 +30,7 @@ private:
         const EntryName& name = entries_[index].Name;
         const EntryPath::PathMapping mapping = EntryPath::NameToPath(name, windowsRules_);
         if (!mapping.Maps()) return LeaveOut(index, mapping.problem);
-        const auto [first, isNew] =
-            firstByFoldedName_.emplace(NamePattern::FoldedName(name), index);
-        if (!isNew) return LeaveOutTwin(index, first->second);
+        if (firstOfSameName_[index] != index) return LeaveOutTwin(index, firstOfSameName_[index]);
         NodeId folder = Root;
         for (std::size_t s = 0; s + 1 < mapping.segments.size(); ++s) {
             const std::optional<NodeId> found = view_.Find(folder, mapping.segments[s]);
@@ -77,13 +68,15 @@ private:
         warnings_.push_back(Label(index) + " is left out: " + why + ".");
     }
 
-    std::string Label(std::size_t index) const { return EntryLabel(index, entries_[index].Name); }
+    std::string Label(std::size_t index) const {
+        return EntryPath::EntryLabel(index, entries_[index].Name);
+    }
 
     MountView& view_;
     const std::vector<ArchiveEntry>& entries_;
     bool windowsRules_;
     std::vector<std::string>& warnings_;
-    std::unordered_map<std::string, std::size_t> firstByFoldedName_;
+    std::vector<std::size_t> firstOfSameName_;
 };
 
 MountView::MountView(const std::vector<ArchiveEntry>& entries, bool windowsRules,

@@ -1,43 +1,58 @@
-// mount: an archive as a read-only folder, served through FUSE. Built where libfuse3 is found.
+// mount: an archive as a read-only folder, served through FUSE. Built where libfuse3 is found
+// (Linux); the command table lists it only then.
 #ifdef VANTOR_HAVE_FUSE
-
-#include "cli/MountCommand.h"
 
 #include "archive/MountView.h"
 #include "cli/ArchiveAccess.h"
-#include "cli/Options.h"
+#include "cli/Command.h"
 #include "platform/Console.h"
 #include "platform/FuseMount.h"
 
 namespace cli {
 
-const char* const MountSummary = "show an archive as a read-only folder (FUSE)";
-const char* const MountHelp =
-    "Usage: vantor-cli mount [-f] ARCHIVE DIR\n\n"
-    "Shows the entries of ARCHIVE as files under the folder DIR, which must exist, until\n"
-    "\"fusermount3 -u DIR\" (or SIGTERM, or Ctrl-C with -f) unmounts it. Files and folders are\n"
-    "named as extract names them; entries extract refuses, entries whose names differ from an\n"
-    "earlier one only in letter case, and a file where an earlier entry needs a folder (or the\n"
-    "other way round) are left out with a warning. Every file has the archive's time.\n\n"
-    "When ARCHIVE changes while mounted, reading its files fails with an input/output error\n"
-    "from then on, and one line says so on standard error (with -f) or in the system log.\n\n"
-    "  -f, --foreground  stay in the foreground until unmounted; otherwise return once the\n"
-    "                    folder answers\n";
+namespace {
 
-int RunMount(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {{"foreground", 'f', false}});
-    parsed.ExpectPositional(2, 2, "the archive and the folder to mount it at");
-    const std::string& archivePath = parsed.Positional()[0];
-    const platform::MountSettings settings{parsed.Positional()[1], parsed.Has("foreground")};
+int Run(const ParsedArgs& args, Io& io) {
+    const std::string& archivePath = args.Positional()[0];
+    const platform::MountSettings settings{args.Positional()[1], args.Has("foreground")};
     platform::ArchiveSource source(archivePath);
     std::vector<std::string> warnings;
     const VTR_CORE::MountView view(OpenArchive(archivePath).Entries, platform::WindowsFileNames,
                                    warnings);
     if (!source.Unchanged())
-        throw platform::FileError(Quoted(archivePath) + " changed while it was being read.");
+        throw platform::FileError(platform::Quoted(archivePath) +
+                                  " changed while it was being read.");
     platform::CheckMountPoint(settings.folder);
     for (const std::string& warning : warnings) Warn(io, warning);
     return platform::ServeMount(view, source, settings, io.err);
+}
+
+}  // namespace
+
+const Command& MountCommand() {
+    static const Command command{
+        "mount",
+        "show an archive as a read-only folder (FUSE)",
+        {"ARCHIVE DIR [-f]"},
+        {{"ARCHIVE", ValueKind::Archive}, {"DIR", ValueKind::Folder}},
+        "the archive and the folder to mount it at",
+        {{"foreground", 'f', "",
+          "stay in the foreground until unmounted; otherwise return\n"
+          "once the folder answers"}},
+        "Shows the entries of ARCHIVE as files under the folder DIR, which must exist,\n"
+        "until \"fusermount3 -u DIR\", SIGTERM or (with -f) Ctrl-C unmounts it. Files and\n"
+        "folders are named as extract names them, and have the archive's time. Left out,\n"
+        "each with a warning: entries extract refuses, entries whose names differ from an\n"
+        "earlier one only in letter case, and a file where an earlier entry needs a folder\n"
+        "of that name (or the other way round).\n",
+        "When ARCHIVE changes while it is mounted, opening and reading its files fail with\n"
+        "an input/output error from then on, and one line says so: on standard error with\n"
+        "-f, in the system log otherwise. A mount that cannot start (DIR missing, not a\n"
+        "folder or already a mount point, no /dev/fuse) is one line and exit status 1.\n",
+        {{"mount game.big game", "Shows game.big as the folder game until it is unmounted."},
+         {"mount -f game.big game", "The same, until Ctrl-C."}},
+        Run};
+    return command;
 }
 
 }  // namespace cli

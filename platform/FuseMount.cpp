@@ -26,8 +26,6 @@ using NodeId = MountView::NodeId;
 // The tree never changes while mounted, so the kernel may keep names and attributes this long.
 constexpr double Forever = 86400.0;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // fsname is one of FUSE's comma-separated options: commas and backslashes are escaped.
 std::string EscapedOption(const std::string& text) {
     std::string escaped;

@@ -17,8 +17,6 @@ namespace platform {
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 FileStamp StampOf(const struct stat& info) {
     const auto nanoseconds = [](const timespec& time) {
         return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;

@@ -29,7 +29,7 @@ using testsupport::TempDir;
 // The command line that mounts `archive` at `folder` with `extra` arguments.
 std::vector<std::string> MountCommand(const std::string& archive, const std::string& folder,
                                       const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> command = {MOUNT_PROGRAM, archive, folder};
+    std::vector<std::string> command = {VANTOR_CLI_PATH, "mount", archive, folder};
     command.insert(command.end(), extra.begin(), extra.end());
     return command;
 }
@@ -273,9 +273,9 @@ TEST_P(FailedStart, IsOneLineAndExitStatusOne) {
     testsupport::WriteBytes(dir.File("plain.txt"), "not a folder");
     const std::string title = GetParam().title;
     std::vector<std::string> command = MountCommand(archive, mountPoint);
-    if (title == "ArchiveMissing") command[1] = dir.File("missing.big");
-    if (title == "FolderMissing") command[2] = dir.File("nowhere");
-    if (title == "FolderIsAFile") command[2] = dir.File("plain.txt");
+    if (title == "ArchiveMissing") command[2] = dir.File("missing.big");
+    if (title == "FolderMissing") command[3] = dir.File("nowhere");
+    if (title == "FolderIsAFile") command[3] = dir.File("plain.txt");
     if (title == "AlreadyMounted") {
         std::string err;
         ASSERT_EQ(MountInBackground(archive, err), 0) << err;
