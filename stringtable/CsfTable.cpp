@@ -14,10 +14,10 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 24;
 constexpr std::size_t kLabelCountOffset = 8;
-constexpr std::size_t kLanguageOffset = 16;
+constexpr std::size_t kReservedOffset = 16;
+constexpr std::size_t kLanguageOffset = 20;
 // A label marker, a string count and a name length.
 constexpr std::size_t kSmallestRecord = 12;
-constexpr std::size_t kUnusedOffset = 20;
 constexpr std::size_t kFieldSize = 4;
 constexpr std::size_t kStringTagSize = 3;
 // A length the codec cannot hold (2^31 or more) reaches past any data.
@@ -164,8 +164,8 @@ void CsfTable::Read(std::string_view data) {
         labels.push_back(std::move(label));
     }
     Labels = std::move(labels);
+    Reserved = HeaderField(data, kReservedOffset);
     Language = HeaderField(data, kLanguageOffset);
-    Unused = HeaderField(data, kUnusedOffset);
 }
 
 std::string CsfTable::Write() const {
@@ -182,8 +182,8 @@ std::string CsfTable::Write() const {
     AppendField(out, WrittenVersion);
     AppendNumber(out, Labels.size(), "the label count", nullptr);
     AppendNumber(out, strings, "the string count", nullptr);
+    AppendField(out, Reserved);
     AppendField(out, Language);
-    AppendField(out, Unused);
     for (const CsfLabel& label : Labels) AppendRecord(out, label);
     return out;
 }

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kLanguageComment = "language:";
+constexpr std::string_view kReservedComment = "reserved:";
 constexpr std::string_view kEmptyExtra = "\\";
 constexpr std::string_view kHex = "0123456789ABCDEF";
 
@@ -166,7 +167,7 @@ std::size_t AppendPlainRun(std::string& out, std::u16string_view units, std::siz
 // Appends the unit at `i`, which is forced or does not stand for itself as one byte; returns
 // how many units it took (two for a surrogate pair).
 std::size_t AppendNonPlain(std::string& out, std::u16string_view units, std::size_t i,
-                          Forced forced) {
+                           Forced forced) {
     const char16_t u = units[i];
     const bool isForced = (i == 0 && forced.first) || (i + 1 == units.size() && forced.last);
     if (isForced) {
@@ -362,20 +363,29 @@ private:
         }
     }
 
+    // "// language: N" and "// reserved: N" before the first block give the header's fields.
     void OnComment(std::string_view text) {
         text = Trim(text);
-        if (state_ != State::Label || !doc_.Lines.empty() || !text.starts_with(kLanguageComment))
-            return;
-        const std::string_view number = Trim(text.substr(kLanguageComment.size()));
+        if (state_ != State::Label || !doc_.Lines.empty()) return;
+        if (HeaderField(text, kLanguageComment, "language", doc_.Table.Language))
+            doc_.HasLanguage = true;
+        else
+            HeaderField(text, kReservedComment, "reserved field", doc_.Table.Reserved);
+    }
+
+    // True when `text` is `prefix` and a number, which goes to `field`.
+    bool HeaderField(std::string_view text, std::string_view prefix, const char* what,
+                     std::uint32_t& field) {
+        if (!text.starts_with(prefix)) return false;
+        const std::string_view number = Trim(text.substr(prefix.size()));
         if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
-            return;  // an ordinary comment that happens to start with the word
-        std::uint32_t language = 0;
+            return false;  // an ordinary comment that happens to start with the word
         const auto [end, error] =
-            std::from_chars(number.data(), number.data() + number.size(), language);
+            std::from_chars(number.data(), number.data() + number.size(), field);
         if (error != std::errc() || end != number.data() + number.size())
-            Fail(lines_.Number(), "the language must be a number from 0 to 4294967295");
-        doc_.Table.Language = language;
-        doc_.HasLanguage = true;
+            Fail(lines_.Number(),
+                 std::string("the ") + what + " must be a number from 0 to 4294967295");
+        return true;
     }
 
     void OnEnd() {
@@ -562,6 +572,10 @@ std::string WriteStr(const CsfTable& table, const std::string& source, bool lf) 
     out.reserve(estimate);
     out += "// language: " + std::to_string(table.Language);
     out += eol;
+    if (table.Reserved != 0) {
+        out += "// reserved: " + std::to_string(table.Reserved);
+        out += eol;
+    }
     for (std::size_t i = 0; i < table.Labels.size(); ++i)
         AppendBlock(out, table.Labels[i], i, source, eol);
     return out;

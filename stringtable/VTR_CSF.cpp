@@ -145,8 +145,8 @@ CsfTable ToCsfTable() {
     CsfTable table;
     for (const LabelRecord& record : StringTable())
         if (record.InUse) table.Labels.push_back(LabelOf(record));
+    table.Reserved = FieldValue(HeaderUnused());
     table.Language = FieldValue(HeaderLanguage());
-    table.Unused = FieldValue(HeaderUnused());
     return table;
 }
 
@@ -155,8 +155,8 @@ void FromCsfTable(const CsfTable& table) {
     auto& records = StringTable();
     records.reserve(table.Labels.size());
     for (const CsfLabel& label : table.Labels) records.push_back(RecordOf(label));
+    HeaderUnused() = FieldBytes(table.Reserved);
     HeaderLanguage() = FieldBytes(table.Language);
-    HeaderUnused() = FieldBytes(table.Unused);
 }
 
 void ReadStringTable(std::string_view data) {
