@@ -17,6 +17,9 @@ const Command& Csf2StrCommand();
 const Command& Str2CsfCommand();
 const Command& CsfDiffCommand();
 const Command& CsfMergeCommand();
+#ifdef VANTOR_HAVE_FUSE
+const Command& MountCommand();
+#endif
 
 const std::vector<const Command*>& AllCommands() {
     static const std::vector<const Command*> commands = {
@@ -24,6 +27,9 @@ const std::vector<const Command*>& AllCommands() {
         &AddCommand(),      &ReplaceCommand(), &RemoveCommand(),  &RenameCommand(),
         &VerifyCommand(),   &Csf2StrCommand(), &Str2CsfCommand(), &CsfDiffCommand(),
         &CsfMergeCommand(),
+#ifdef VANTOR_HAVE_FUSE
+        &MountCommand(),  // Linux, where libfuse3 is found
+#endif
     };
     return commands;
 }
