@@ -50,9 +50,6 @@ using ProgressCallback = std::function<void(const Progress&)>;
 
 // True for the two signatures the format has.
 bool IsBigSignature(std::string_view firstFourBytes);
-// Entry names as the archives' users treat them: equal without regard to letter case
-// (the code page's letters, accented ones included).
-bool SameName(std::string_view a, std::string_view b);
 
 class BigArchive {
 public:
@@ -91,15 +88,17 @@ public:
     std::size_t AddFromFile(std::string name, const std::string& path);
     void Remove(std::size_t index);
     void Rename(std::size_t index, std::string newName);
-    // Indices of the entries named `name` (SameName), in directory order.
+    // Indices of the entries named `name` (CaseFold::SameName), in directory order.
     std::vector<std::size_t> Find(std::string_view name) const;
     std::optional<std::size_t> FindFirst(std::string_view name) const;
 
     // Writes the archive to `path` atomically, in pieces, reporting progress after each piece.
     // Entries not in memory are copied from the archive file in pieces, without being kept.
-    // Written over the archive file, the new file becomes the archive file and every entry's
-    // Position its offset there; written elsewhere, entries not in memory still point into the
-    // archive file.
+    // Written over its own archive file, it checks just before the rename that the file is still
+    // the one it read, and throws VTR_STR::ArchiveBusy otherwise (another program's change is
+    // not overwritten); the new file then becomes the archive file, and every entry's Position
+    // its offset there. Written elsewhere, entries not in memory still point into the archive
+    // file.
     void Write(const std::string& path, const ProgressCallback& progress = {});
     // The archive's bytes, as Write would put them in a file.
     std::string ToBytes();
@@ -109,8 +108,8 @@ public:
     // The entries' data follows it back to back, in directory order, Size bytes each.
     std::string LeadingBytes();
 
-    // Throws VTR_STR::FileChanged-style errors when the archive file is not the one loaded.
-    void CheckSource() const;
+    // True when the archive file is no longer the one read: changed, replaced or gone.
+    bool SourceChanged() const;
     // True when writing to `path` would replace the archive file.
     bool IsSource(const std::string& path) const;
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "archive/BigArchive.h"
+#include "archive/CaseFold.h"
 #include "archive/GEN_COVERT.h"
 #include "archive/VTR_STR.h"
 
@@ -14,10 +14,10 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 24;
 constexpr std::size_t kLabelCountOffset = 8;
-constexpr std::size_t kLanguageOffset = 16;
+constexpr std::size_t kReservedOffset = 16;
+constexpr std::size_t kLanguageOffset = 20;
 // A label marker, a string count and a name length.
 constexpr std::size_t kSmallestRecord = 12;
-constexpr std::size_t kUnusedOffset = 20;
 constexpr std::size_t kFieldSize = 4;
 constexpr std::size_t kStringTagSize = 3;
 // A length the codec cannot hold (2^31 or more) reaches past any data.
@@ -25,14 +25,12 @@ constexpr std::uint64_t kBeyondData = std::numeric_limits<std::uint64_t>::max();
 constexpr std::string_view kDefaultStringTag = "RTS";
 constexpr std::string_view kExtraMarker = "WRTS";
 
-// The four bytes at `offset` as an unsigned little-endian number; 0 where the data is short.
+// The four bytes at `offset` as an unsigned little-endian number; the bytes missing where the
+// data is short count as 0.
 std::uint32_t HeaderField(std::string_view data, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < kFieldSize; ++i) {
-        const std::size_t at = offset + i;
-        if (at < data.size()) value |= std::uint32_t(static_cast<unsigned char>(data[at])) << (8 * i);
-    }
-    return value;
+    std::string field(kFieldSize, '\0');
+    if (offset < data.size()) data.substr(offset, kFieldSize).copy(field.data(), kFieldSize);
+    return GEN_COVERT::BytesToUnsigned(field, true);
 }
 
 // Walks one label record. A field cut off by the end of the data reads as 0; a length runs to
@@ -66,19 +64,7 @@ private:
     std::size_t pos_;
 };
 
-// Stored value bytes: each pair, inverted, is one UTF-16 code unit, low byte first. A lone last
-// byte gives the code unit of its low byte alone.
-std::u16string StoredUnits(std::string_view stored) {
-    std::u16string units((stored.size() + 1) / 2, u'\0');
-    const std::size_t pairs = stored.size() / 2;
-    const auto* from = reinterpret_cast<const unsigned char*>(stored.data());
-    for (std::size_t k = 0; k < pairs; ++k)
-        units[k] = static_cast<char16_t>((0xFFu - from[2 * k + 1]) << 8 | (0xFFu - from[2 * k]));
-    if (stored.size() % 2 != 0) units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
-    return units;
-}
-
-void AppendStoredUnits(std::string& out, std::u16string_view units) {
+void AppendEncodedValue(std::string& out, std::u16string_view units) {
     const std::size_t start = out.size();
     out.resize(start + units.size() * 2);
     char* at = out.data() + start;
@@ -98,7 +84,7 @@ void ReadString(RecordReader& in, CsfLabel& label) {
     label.StringTag = std::string(marker.substr(1));
     label.HasExtra = marker == kExtraMarker;
     const std::uint64_t units = in.Field();
-    label.Value = StoredUnits(in.Take(units >= kBeyondData / 2 ? kBeyondData : units * 2));
+    label.Value = DecodeValue(in.Take(units >= kBeyondData / 2 ? kBeyondData : units * 2));
     if (label.HasExtra) label.Extra = std::string(in.Take(in.Field()));
 }
 
@@ -117,16 +103,15 @@ std::size_t ReadRecord(std::string_view data, std::size_t markerPos, CsfLabel& l
 }
 
 void AppendField(std::string& out, std::uint32_t value) {
-    for (std::size_t i = 0; i < kFieldSize; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+    out += GEN_COVERT::UnsignedToBytes(value, false);
 }
 
 // Appends a count or length as four little-endian bytes; `what` names it when it does not fit.
 void AppendNumber(std::string& out, std::size_t value, const char* what, const CsfLabel* label) {
     if (value > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw VTR_STR::LimitExceeded(
-            std::string("The string table cannot be saved: ") + what +
-            (label ? " of label \"" + label->Name + "\"" : std::string()) +
-            " is too long for the CSF format.");
+        throw VTR_STR::LimitExceeded(std::string("The string table cannot be saved: ") + what +
+                                     (label ? " of label \"" + label->Name + "\"" : std::string()) +
+                                     " is too long for the CSF format.");
     AppendField(out, static_cast<std::uint32_t>(value));
 }
 
@@ -139,9 +124,9 @@ void AppendRecord(std::string& out, const CsfLabel& label) {
     // The tag must keep the marker four bytes long; a label never given one gets "RTS".
     out += label.HasExtra ? 'W' : ' ';
     out += label.StringTag.size() == kStringTagSize ? std::string_view(label.StringTag)
-                                                     : kDefaultStringTag;
+                                                    : kDefaultStringTag;
     AppendNumber(out, label.Value.size(), "the value", &label);
-    AppendStoredUnits(out, label.Value);
+    AppendEncodedValue(out, label.Value);
     if (!label.HasExtra) return;
     AppendNumber(out, label.Extra.size(), "the extra value", &label);
     out += label.Extra;
@@ -149,13 +134,30 @@ void AppendRecord(std::string& out, const CsfLabel& label) {
 
 }  // namespace
 
+std::u16string DecodeValue(std::string_view stored) {
+    std::u16string units((stored.size() + 1) / 2, u'\0');
+    const std::size_t pairs = stored.size() / 2;
+    const auto* from = reinterpret_cast<const unsigned char*>(stored.data());
+    for (std::size_t k = 0; k < pairs; ++k)
+        units[k] = static_cast<char16_t>((0xFFu - from[2 * k + 1]) << 8 | (0xFFu - from[2 * k]));
+    if (stored.size() % 2 != 0)
+        units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
+    return units;
+}
+
+std::string EncodeValue(std::u16string_view units) {
+    std::string stored;
+    AppendEncodedValue(stored, units);
+    return stored;
+}
+
 bool CsfTable::IsCsf(std::string_view bytes) { return bytes.substr(0, 4) == CsfSignature; }
 
 void CsfTable::Read(std::string_view data) {
     std::vector<CsfLabel> labels;
     // Room for the labels the header announces, as far as the data can hold them.
-    labels.reserve(std::min<std::size_t>(HeaderField(data, kLabelCountOffset),
-                                         data.size() / kSmallestRecord));
+    labels.reserve(
+        std::min<std::size_t>(HeaderField(data, kLabelCountOffset), data.size() / kSmallestRecord));
     std::size_t pos = kHeaderSize;
     while ((pos = data.find(LabelMarker, pos)) != std::string_view::npos) {
         CsfLabel label;
@@ -163,8 +165,8 @@ void CsfTable::Read(std::string_view data) {
         labels.push_back(std::move(label));
     }
     Labels = std::move(labels);
+    Reserved = HeaderField(data, kReservedOffset);
     Language = HeaderField(data, kLanguageOffset);
-    Unused = HeaderField(data, kUnusedOffset);
 }
 
 std::string CsfTable::Write() const {
@@ -181,8 +183,8 @@ std::string CsfTable::Write() const {
     AppendField(out, WrittenVersion);
     AppendNumber(out, Labels.size(), "the label count", nullptr);
     AppendNumber(out, strings, "the string count", nullptr);
+    AppendField(out, Reserved);
     AppendField(out, Language);
-    AppendField(out, Unused);
     for (const CsfLabel& label : Labels) AppendRecord(out, label);
     return out;
 }
@@ -190,13 +192,13 @@ std::string CsfTable::Write() const {
 std::vector<std::size_t> CsfTable::Find(std::string_view name) const {
     std::vector<std::size_t> found;
     for (std::size_t i = 0; i < Labels.size(); ++i)
-        if (VTR_CORE::SameName(Labels[i].Name, name)) found.push_back(i);
+        if (CaseFold::SameName(Labels[i].Name, name)) found.push_back(i);
     return found;
 }
 
 std::optional<std::size_t> CsfTable::FindFirst(std::string_view name) const {
     for (std::size_t i = 0; i < Labels.size(); ++i)
-        if (VTR_CORE::SameName(Labels[i].Name, name)) return i;
+        if (CaseFold::SameName(Labels[i].Name, name)) return i;
     return std::nullopt;
 }
 
@@ -210,15 +212,15 @@ std::size_t CsfTable::Add(std::string name, std::u16string value) {
 
 void CsfTable::Delete(std::size_t index) {
     if (index >= Labels.size())
-        throw std::out_of_range("There is no label " + std::to_string(index + 1) + "; the table has " +
-                                std::to_string(Labels.size()) + ".");
+        throw std::out_of_range("There is no label " + std::to_string(index + 1) +
+                                "; the table has " + std::to_string(Labels.size()) + ".");
     Labels.erase(Labels.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void CsfTable::Rename(std::size_t index, std::string newName) {
     if (index >= Labels.size())
-        throw std::out_of_range("There is no label " + std::to_string(index + 1) + "; the table has " +
-                                std::to_string(Labels.size()) + ".");
+        throw std::out_of_range("There is no label " + std::to_string(index + 1) +
+                                "; the table has " + std::to_string(Labels.size()) + ".");
     Labels[index].Name = std::move(newName);
 }
 

@@ -4,13 +4,6 @@
 
 namespace VTR_CSF {
 
-namespace {
-
-constexpr char16_t kCr = u'\r';
-constexpr char16_t kLf = u'\n';
-
-}  // namespace
-
 VTR_STR::InterpreterInfo CsfInitialise() {
     return {"CSF file format interpreter",      "v0.1b", "v4", "Initialisation completed.",
             std::string("\x03\x00\x00\x00", 4), true};
@@ -36,35 +29,6 @@ std::string WriteStringTable(const CsfTable& table, const std::vector<LabelRecor
     }
     written.Labels.resize(kept);
     return written.Write();
-}
-
-std::u16string DecodeValue(std::string_view stored) {
-    std::u16string text;
-    text.reserve(stored.size() / 2 + 1);
-    for (std::size_t i = 0; i < stored.size(); i += 2) {
-        const unsigned low = 0xFFu - static_cast<unsigned char>(stored[i]);
-        const unsigned high =
-            i + 1 < stored.size() ? 0xFFu - static_cast<unsigned char>(stored[i + 1]) : 0u;
-        const auto unit = static_cast<char16_t>(high << 8 | low);
-        if (unit == kLf) text.push_back(kCr);
-        text.push_back(unit);
-    }
-    return text;
-}
-
-std::string EncodeValue(std::u16string_view text) {
-    std::string stored;
-    stored.reserve(text.size() * 2);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t unit = text[i];
-        if (unit == kCr) {
-            if (i + 1 < text.size() && text[i + 1] == kLf) ++i;
-            unit = kLf;
-        }
-        stored.push_back(static_cast<char>(0xFFu - (unit & 0xFFu)));
-        stored.push_back(static_cast<char>(0xFFu - (unit >> 8)));
-    }
-    return stored;
 }
 
 }  // namespace VTR_CSF

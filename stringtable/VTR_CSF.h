@@ -46,11 +46,4 @@ CsfTable ReadStringTable(std::string_view data);
 // The CSF file of the labels of `table` whose record is in use (one record per label).
 std::string WriteStringTable(const CsfTable& table, const std::vector<LabelRecord>& records);
 
-// Stored value bytes to text: each byte pair, inverted, is one UTF-16 code unit; an LF becomes
-// CR LF. A lone last byte gives the code unit of its low byte alone.
-std::u16string DecodeValue(std::string_view stored);
-// Text to stored value bytes: CR LF and a lone CR become LF, then each code unit is written as
-// two inverted bytes, low byte first.
-std::string EncodeValue(std::u16string_view text);
-
 }  // namespace VTR_CSF

@@ -2,6 +2,9 @@
 // target folder, what pack writes, the in-place edits, and what verify finds in crafted archives.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include "archive/EditLock.h"
 #include "tests/cli/CliTestSupport.h"
 
 namespace {
@@ -102,31 +105,128 @@ TEST(Edits, ChangeTheArchiveInPlaceKeepingSignatureAndOrderOrLeaveItAsItWas) {
         EXPECT_EQ(after.empty() ? ReadBytes("game.big") : Joined(ArchiveContents("game.big")),
                   after.empty() ? before : after);
         EXPECT_EQ(ReadBytes("game.big").substr(0, 4), "BIG4");
-        EXPECT_EQ(dir.List(), (std::vector<std::string>{"New", "game.big"}));
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"New", "game.big", "game.big.lock"}));
         std::filesystem::current_path(previous);
     }
 }
 
-TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
-    // Records at 16, 32 and 48; data at 75, 80 and 85.
-    const std::string good =
-        MakeBig({{"one.txt", "11111"}, {"two.txt", "22222"}, {"three.txt", "333"}});
-    const auto patched = [&](std::size_t at, unsigned value) {
-        return std::string(good).replace(at, 4, BigEndian32(value));
+// The real file system, but another program, which takes no lock, rewrites the archive at the
+// moment an edit creates its temporary file, or once it has written all of it.
+class RewrittenMeanwhile : public platform::FileSystem {
+public:
+    RewrittenMeanwhile(std::string archive, std::string bytes, bool whenWritten)
+        : archive_(std::move(archive)), bytes_(std::move(bytes)), whenWritten_(whenWritten) {}
+    platform::PathKind Kind(const std::string& p) override { return Real().Kind(p); }
+    std::unique_ptr<platform::ReadableFile> OpenRead(const std::string& p) override {
+        return Real().OpenRead(p);
+    }
+    std::unique_ptr<platform::WritableFile> CreateTempBeside(const std::string& target,
+                                                             std::string& temp) override {
+        if (!whenWritten_) Rewrite();
+        return std::make_unique<Closing>(*this, Real().CreateTempBeside(target, temp));
+    }
+    void Rename(const std::string& from, const std::string& to, bool durable) override {
+        Real().Rename(from, to, durable);
+    }
+    void Remove(const std::string& p) override { Real().Remove(p); }
+    std::string WriteTarget(const std::string& p) override { return Real().WriteTarget(p); }
+    void CreateFolder(const std::string& p) override { Real().CreateFolder(p); }
+    std::vector<platform::FolderItem> ListFolder(const std::string& p) override {
+        return Real().ListFolder(p);
+    }
+    std::unique_ptr<platform::FileLock> TryLock(const std::string& p) override {
+        return Real().TryLock(p);
+    }
+
+private:
+    // The temporary file; the archive is rewritten when it is closed, the last step before the
+    // rename.
+    struct Closing : platform::WritableFile {
+        Closing(RewrittenMeanwhile& owner, std::unique_ptr<platform::WritableFile> inner)
+            : owner(owner), inner(std::move(inner)) {}
+        void Write(const std::vector<std::string_view>& parts) override { inner->Write(parts); }
+        void Flush() override { inner->Flush(); }
+        void Close() override {
+            inner->Close();
+            if (owner.whenWritten_) owner.Rewrite();
+        }
+        RewrittenMeanwhile& owner;
+        std::unique_ptr<platform::WritableFile> inner;
     };
-    const std::tuple<std::string, int, std::string> rows[] = {
-        {good, 0, "3 entries read: nothing wrong."},
+    static platform::FileSystem& Real() { return platform::RealFiles(); }
+    void Rewrite() {
+        if (!bytes_.empty()) testsupport::WriteBytes(archive_, std::exchange(bytes_, ""));
+    }
+    std::string archive_, bytes_;
+    bool whenWritten_;
+};
+
+TEST(Edits, WaitForEachOtherAndNeverOverwriteAnotherProgramsChangeOrLeaveTemporaryFiles) {
+    TempDir dir;
+    const std::string archive = dir.File("game.big"), loose = dir.File("x.txt");
+    const std::string before = MakeBig({{"a.txt", "a"}});
+    testsupport::WriteBytes(archive, before);
+    testsupport::WriteBytes(loose, "x");
+    const std::string busy =
+        "vantor-cli: \"" + archive + "\" is being changed by another program.\n";
+    {
+        // Another program holds the lock: the edit waits, then gives up and changes nothing.
+        const VTR_CORE::EditLock held(archive, std::chrono::milliseconds(0));
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome outcome = RunTool({"add", archive, loose, "--as", "x.txt", "--wait", "0.3"});
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, busy);
+        EXPECT_EQ(ReadBytes(archive), before);
+    }
+    for (const bool whenWritten : {false, true}) {
+        // A program that takes no lock rewrites the archive while the edit runs: its change stays.
+        const std::string theirs = MakeBig({{"theirs.txt", "t"}});
+        RewrittenMeanwhile meanwhile(archive, theirs, whenWritten);
+        platform::SetFiles(&meanwhile);
+        const Outcome outcome = RunTool({"add", archive, loose, "--as", "x.txt"});
+        platform::SetFiles(nullptr);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, busy);
+        EXPECT_EQ(ReadBytes(archive), theirs);
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"game.big", "game.big.lock", "x.txt"}));
+        testsupport::WriteBytes(archive, before);
+    }
+    // A killed edit left its temporary file; the next edit removes it, and only it.
+    std::string leftover;
+    platform::Files().CreateTempBeside(archive, leftover)->Write({std::string(4000, 'k')});
+    std::string another;
+    platform::Files().CreateTempBeside(dir.File("other.big"), another);
+    ASSERT_EQ(dir.List().size(), 5u);
+    ASSERT_EQ(RunTool({"add", archive, loose, "--as", "x.txt"}).status, 0);
+    EXPECT_EQ(Joined(ArchiveContents(archive)), "a.txt=a;x.txt=x;");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{another.substr(dir.path().size() + 1),
+                                                    "game.big", "game.big.lock", "x.txt"}));
+}
+
+TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
+    // Records at 16, 32 and 48, the directory ends at 66; data at 75, 80 and 85.
+    const NamedData three{{"one.txt", "11111"}, {"two.txt", "22222"}, {"three.txt", "333"}};
+    const std::string good = MakeBig(three);
+    const auto patched = [](std::string bytes, std::size_t at, unsigned value) {
+        return bytes.replace(at, 4, BigEndian32(value));
+    };
+    const std::string clean = "3 entries read: nothing wrong.\n";
+    std::vector<std::tuple<std::string, int, std::string>> rows = {
         {good.substr(0, good.size() - 1), 1,
          "wrong:    Entry 3 \"three.txt\": data at offset 85 with size 3 reaches past the end of "
-         "the file (87 bytes).\n3 entries read: 1 wrong, 1 doubtful.\n"},
-        {patched(32, 77), 1, "Entry 2 \"two.txt\": data at offset 77 overlaps the data of entry 1"},
-        {patched(32, 75), 0,
+         "the file (87 bytes).\n3 entries read: 1 wrong, 0 doubtful.\n"},
+        {patched(good, 32, 77), 1,
+         "Entry 2 \"two.txt\": data at offset 77 overlaps the data of entry 1"},
+        {patched(good, 32, 75), 0,
          "doubtful: Entry 2 \"two.txt\" shares its data with entry 1 \"one.txt\": replacing one "
          "in place would change the other.\n3 entries read: 0 wrong, 1 doubtful.\n"},
-        {patched(48, 40), 1, "over the directory"},
-        {patched(8, 2), 1, "The header counts 2 entries, but the directory holds 3 records."},
-        {patched(8, 4), 1, "The header counts 4"},
-        {patched(4, 0x01000000), 0, "gives the file length as 1"},
+        {patched(good, 48, 40), 1, "over the directory"},
+        {patched(good, 8, 2), 0, "2 entries read: nothing wrong.\n"},  // a record as stray bytes
+        {patched(good, 8, 4), 1, "wrong:    Entry 4 \"\": data at offset 1278358069"},
+        {good.substr(0, 40), 1,
+         "wrong:    Entry 2 at offset 32: the name is cut off by the end of the file (40 bytes)."},
+        {"BIGF\0\0\0\0\0", 1, "wrong:    The file is too short to be a BIG archive"},
         {MakeBig({{"a.txt", "1"}, {"A.TXT", "2"}}), 0,
          "Entry 2 \"A.TXT\" has the same name as entry 1"},
         {MakeBig({{"", "1"}}), 0, "Entry 1 has an empty name."},
@@ -134,6 +234,13 @@ TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
         {MakeBig({{"aux.txt", "1"}}), 0, "cannot be extracted on Windows"},
         {"BIGX and more bytes", 1, "not a BIG archive"},
     };
+    // The fields readers never use, and bytes of other writers before the data, are no finding:
+    // the header length as D + 8, D + 4, the first data offset and 0; a wrong archive size.
+    for (const int gap : {9, 0, 7})
+        for (const unsigned headerLength : {66u + 8, 66u + 4, 66u + gap, 0u}) {
+            std::string bytes = patched(MakeBig(three, gap, "BIG4"), 12, headerLength);
+            rows.emplace_back(bytes.replace(4, 4, std::string("\x7F\0\0\x01", 4)), 0, clean);
+        }
     TempDir dir;
     for (const auto& [bytes, status, finding] : rows) {
         testsupport::WriteBytes(dir.File("x.big"), bytes);
@@ -141,6 +248,35 @@ TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
         EXPECT_EQ(outcome.status, status) << outcome.out;
         EXPECT_TRUE(Contains(outcome.out, finding)) << outcome.out;
     }
+}
+
+TEST(Verify, ChecksSeveralArchivesInBlocksAndFailsWhenAnyIsWrong) {
+    TempDir dir;
+    testsupport::WriteBytes(dir.File("good.big"), MakeBig({{"a.txt", "1"}}));
+    testsupport::WriteBytes(dir.File("cut.big"), MakeBig({{"a.txt", "12"}}).substr(0, 30));
+    const std::string good = dir.File("good.big"), cut = dir.File("cut.big");
+    const std::string missing = dir.File("missing.big");
+    std::string cannotOpen;  // in the system's words
+    try {
+        platform::Files().OpenRead(missing);
+    } catch (const platform::FileError& error) {
+        cannotOpen = error.what();
+    }
+    const Outcome all = RunTool({"verify", good, cut, missing, good});
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(all.out, good + ":\n1 entries read: nothing wrong.\n\n" + cut +
+                           ":\nwrong:    Entry 1 \"a.txt\": data at offset 39 with size 2 "
+                           "reaches past the end of the file (30 bytes).\n1 entries read: 1 "
+                           "wrong, 0 doubtful.\n\n" +
+                           missing + ":\nwrong:    " + cannotOpen +
+                           "\n0 entries read: 1 wrong, 0 doubtful.\n\n" + good +
+                           ":\n1 entries read: nothing wrong.\n");
+    EXPECT_EQ(RunTool({"verify", good, good}).status, 0);
+    const Outcome info = RunTool({"info", good, missing, good});
+    EXPECT_EQ(info.status, 1);
+    EXPECT_TRUE(Contains(info.out, good + ":\nsignature:  BIGF\nentries:    1\n")) << info.out;
+    EXPECT_TRUE(Contains(info.out, "\n\n" + missing + ":\n\n" + good + ":\n")) << info.out;
+    EXPECT_TRUE(Contains(info.err, "Cannot open \"" + missing)) << info.err;
 }
 
 }  // namespace
