@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -68,6 +69,8 @@ public:
     std::array<VTR_STR::InterpreterInfo, CompanionSlots> Companions;
     // The loaded archive: empty, with an empty ArchivePath, until the first load.
     VTR_CORE::ArchiveDirectory Archive;
+    // How long Save waits for another program's edit lock on the file it is to replace.
+    std::chrono::milliseconds SaveLockWait{5000};
 
     // Start-up, log, About and exit.
     void Form_Load();

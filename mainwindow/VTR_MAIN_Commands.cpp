@@ -4,11 +4,14 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 
+#include "archive/EditLock.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "mainwindow/VTR_PROGRESS.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -127,6 +130,11 @@ void VTR_MAIN::but_Save_Click() {
 void VTR_MAIN::SaveArchive(const std::string& path) {
     try {
         ShowProgress();
+        // Over an existing file, Save holds its edit lock, as every program that rewrites an
+        // archive does; another holder is waited for a while, the events going on meanwhile.
+        std::optional<VTR_CORE::EditLock> lock;
+        if (platform::Files().Kind(path) != platform::PathKind::Missing)
+            lock.emplace(path, SaveLockWait, [] { platform::Ui().PumpEvents(); });
         Archive.WriteArchive(path, ProgressReports());
         CloseProgress();
     } catch (const std::exception& error) {

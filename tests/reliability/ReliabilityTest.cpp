@@ -5,13 +5,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <tuple>
 
+#include "archive/EditLock.h"
 #include "mainwindow/VTR_PROGRESS.h"
 #include "stringtable/VTR_CSFWND.h"
 #include "tests/mainwindow/MainWindowFixture.h"
@@ -48,12 +51,14 @@ struct Session : mainwindowtest::MainWindowSession {
         window->rmb_Editfile_Click();
         return window->OpenEditor();
     }
-    // The files; the number of messages shown, the log, and the archive's tree, path and count.
+    // The files (not the edit locks' files, which stay once made); the number of messages shown,
+    // the log, and the archive's tree, path and count.
     using Marks = std::pair<std::map<std::string, std::string>,
                             std::tuple<std::size_t, QString, std::string, std::string, int>>;
     Marks Mark() const {
         Marks marks;
-        for (const std::string& name : dir.List()) marks.first[name] = ReadBytes(dir.File(name));
+        for (const std::string& name : dir.List())
+            if (!name.ends_with(".lock")) marks.first[name] = ReadBytes(dir.File(name));
         const auto& core = window->Archive;
         marks.second = {messages.size(), Log(), mainwindowtest::Render(tree), core.ArchivePath,
                         core.EntryCount};
@@ -116,7 +121,8 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
                     reached = faults.files.operations >= n;
                 }
                 succeeded = !reached;
-                // A save tolerates a failure to read the new file's stamp after the rename.
+                // A save over an existing file goes on when it cannot list the folder for the
+                // temporary files a killed save left: removing them is a courtesy.
                 const bool failed = s.messages.size() > std::get<0>(before.second) &&
                                     s.messages.back().text.startsWith("Unable to");
                 if (reached && failed) {
@@ -133,7 +139,9 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
                               fs::perms(s.File(file) == s.archive ? 0640 : 0644));
                 }
                 for (const std::string& name : s.dir.List())
-                    EXPECT_TRUE(before.first.count(name) || name == "new.big") << name;
+                    EXPECT_TRUE(before.first.count(name) || name == "new.big" ||
+                                name == "game.big.lock")
+                        << name;
                 s.ClickWithFile("but_Save", s.File("check.big"));
                 ASSERT_EQ(s.messages.back().text, "File saved.");
                 EXPECT_EQ(ReadBytes(s.File("check.big")), MakeBig(expected));
@@ -178,6 +186,47 @@ TEST(WorldChange, CommandsOnAChangedLazyArchiveFailWithAMessageAndTheProgramGoes
         }
         s.ClickWithFile("but_Extract", s.File("readme.out"), "readme.txt");
         EXPECT_EQ(ReadBytes(s.File("readme.out")), kNewReadme);
+    }
+}
+
+// Save over the loaded archive while another program changes it: refused when the file changed
+// since the load, also with every entry in memory, and after a few seconds' wait while another
+// program holds the archive's edit lock. The window's edits stay, and Save under another name
+// writes them.
+TEST(WorldChange, SaveOverAnArchiveAnotherProgramChangesIsRefusedAndTheEditsStay) {
+    // Whether loaded whole, and what the other program does: rewrite the archive, or hold its
+    // lock for as long as the save waits.
+    const std::tuple<bool, const char*> rows[] = {
+        {true, "rewrites"}, {true, "locks"}, {false, "locks"}};
+    for (const auto& [whole, other] : rows) {
+        SCOPED_TRACE(std::string(whole ? "whole, " : "lazy, ") + other);
+        Session s;
+        s.window->SaveLockWait = std::chrono::milliseconds(300);
+        s.Load(s.archive, whole);
+        WriteBytes(s.File("loose.txt"), kNewReadme);
+        s.ClickWithFile("but_Replace", s.File("loose.txt"), "readme.txt");
+        std::optional<VTR_CORE::EditLock> held;
+        if (std::string(other) == "locks")
+            held.emplace(s.archive, std::chrono::milliseconds(0));
+        else
+            WriteBytes(s.archive, MakeBig(kOther));  // another editor's save, in place
+        const Session::Marks before = s.Mark();
+        const int pumps = s.dialogs->pumps;
+        const auto start = std::chrono::steady_clock::now();
+        s.ClickWithFile("but_Save", s.archive);
+        s.ExpectFailedCleanly(before, "Unable to save BIG file. Reason - \"" +
+                                          mainwindowtest::Text(s.archive) +
+                                          "\" is being changed by another program.");
+        if (held) {  // it waited, and the window went on meanwhile
+            EXPECT_GE(std::chrono::steady_clock::now() - start, s.window->SaveLockWait);
+            EXPECT_GT(s.dialogs->pumps, pumps + 5);
+        }
+        EXPECT_TRUE(s.window->Archive.Entries[2].Modified);
+        held.reset();
+        if (!whole) continue;  // the entries not in memory are gone with the old file
+        s.ClickWithFile("but_Save", s.File("new.big"));
+        ASSERT_EQ(s.messages.back().text, "File saved.");
+        EXPECT_EQ(ReadBytes(s.File("new.big")), MakeBig(SampleEntries("Vantor", kNewReadme)));
     }
 }
 
