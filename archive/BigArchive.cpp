@@ -19,7 +19,10 @@ using VTR_STR::MalformedData;
 constexpr std::int64_t RecordNumbersLength = 8;
 // Data goes out in pieces of about this size, with a progress report after each.
 constexpr std::size_t WritePiece = 4 * 1024 * 1024;
-// After about this many bytes the disk is set to work on what went out, while more is written.
+// While entries are copied from the archive file, the disk is set to work on what went out after
+// about this many bytes, so that it writes while the next bytes are read and the final flush has
+// little left. (Bytes from memory go out too fast for that to help: the writes then only wait
+// for the disk, by up to a second at times.)
 constexpr std::int64_t FlushStep = 8 * 1024 * 1024;
 // Written after the directory: the marker, a zero byte and the value 0 as four bytes.
 constexpr std::string_view Trailer("L225\0\0\0\0\0", 9);
@@ -193,7 +196,7 @@ public:
         progress_.bytesDone += static_cast<std::int64_t>(pending_);
         parts_.clear();
         pending_ = 0;
-        PieceSent();
+        if (report_) report_(progress_);
     }
 
     // Copies the entry's bytes from the archive file after what was added so far.
@@ -216,16 +219,12 @@ private:
             offset += take;
             count -= take;
             progress_.bytesDone += take;
-            PieceSent();
+            if (progress_.bytesDone - flushStarted_ >= FlushStep) {
+                out_.StartFlush();
+                flushStarted_ = progress_.bytesDone;
+            }
+            if (report_) report_(progress_);
         }
-    }
-
-    void PieceSent() {
-        if (progress_.bytesDone - flushStarted_ >= FlushStep) {
-            out_.StartFlush();
-            flushStarted_ = progress_.bytesDone;
-        }
-        if (report_) report_(progress_);
     }
 
     platform::AtomicFile& out_;
