@@ -41,5 +41,6 @@ void RunStringTableFigures(Context& context);
 void RunStrFigures(Context& context);
 void RunWindowFigures(Context& context);
 void RunCliFigures(Context& context);
+void RunCompareFigures(Context& context);
 
 }  // namespace bench
