@@ -150,8 +150,16 @@ std::vector<EntryChange> DiffArchives(EntryPieces& oldArchive, EntryPieces& newA
         return before.Entries[slots[a].oldIndex].Position <
                before.Entries[slots[b].oldIndex].Position;
     });
+    Progress done{0, std::int64_t(pairs.size()), 0, 0};
+    for (std::size_t i : pairs)
+        if (changes[i].OldSize == changes[i].NewSize) done.bytesTotal += changes[i].OldSize;
     PairComparison comparison(oldArchive, newArchive, options);
-    for (std::size_t i : pairs) differs[i] = comparison.Differ(changes[i]);
+    for (std::size_t i : pairs) {
+        differs[i] = comparison.Differ(changes[i]);
+        ++done.entriesDone;
+        if (changes[i].OldSize == changes[i].NewSize) done.bytesDone += changes[i].OldSize;
+        if (options.Progress) options.Progress(done);
+    }
     std::vector<EntryChange> result;
     for (std::size_t i = 0; i < slots.size(); ++i)
         if (differs[i]) result.push_back(std::move(changes[i]));

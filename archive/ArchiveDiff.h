@@ -35,6 +35,9 @@ struct EntryChange {
 struct DiffOptions {
     // Look inside changed entries that are string tables on both sides.
     bool Strings = false;
+    // Called after each pair of entries compared: pairs done of all pairs, and bytes of
+    // equal-sized pairs (counted on one side) done of all such bytes.
+    ProgressCallback Progress;
 };
 
 // The entries that differ, in name order: by NamePattern::FoldedName, the copies of a repeated

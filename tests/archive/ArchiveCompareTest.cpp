@@ -111,13 +111,17 @@ protected:
     std::vector<std::string> Diff(BigArchive& before, BigArchive& after, bool strings = false) {
         EntryPieces oldPieces(before, "old.big"), newPieces(after, "new.big");
         std::vector<std::string> lines;
-        for (const auto& change : VTR_CORE::DiffArchives(oldPieces, newPieces, {strings}))
+        VTR_CORE::DiffOptions options;
+        options.Strings = strings;
+        options.Progress = [this](const VTR_CORE::Progress& done) { lastProgress = done; };
+        for (const auto& change : VTR_CORE::DiffArchives(oldPieces, newPieces, options))
             lines.push_back(Described(change));
         return lines;
     }
 
     TempDir dir;
     std::deque<BigArchive> archives;
+    VTR_CORE::Progress lastProgress;
     // Case twins ("Data\RULES" and the accented "E"), a name repeated in both archives with a
     // third copy in the new one, an entry changed in size, two in their bytes only (one in its
     // last byte, three pieces in), one only in each.
@@ -170,6 +174,11 @@ TEST_P(CompareTest, DiffReadsEachEntryOnceAndPairsOfOtherSizesOnlyToTellStringTa
         const std::int64_t expected = equalSized + (strings ? 4 : 0);
         EXPECT_EQ(recorder.BytesReadOnce(dir.File("old.big")), expected);
         EXPECT_EQ(recorder.BytesReadOnce(dir.File("new.big")), expected);
+        // Seven pairs; the progress counts the bytes of the equal-sized ones.
+        EXPECT_EQ(lastProgress.entriesDone, 7);
+        EXPECT_EQ(lastProgress.entriesTotal, 7);
+        EXPECT_EQ(lastProgress.bytesDone, equalSized);
+        EXPECT_EQ(lastProgress.bytesTotal, equalSized);
     }
 }
 
@@ -193,7 +202,7 @@ TEST_P(CompareTest, DiffWithStringsGivesTheLabelChangesOfTablesOnBothSides) {
     EntryPieces oldPieces(Open("old.big", before), "old.big");
     EntryPieces newPieces(Open("new.big", after), "new.big");
     std::vector<std::string> lines;
-    for (const auto& change : VTR_CORE::DiffArchives(oldPieces, newPieces, {true})) {
+    for (const auto& change : VTR_CORE::DiffArchives(oldPieces, newPieces, {true, {}})) {
         lines.push_back(Described(change) + (change.StringTables ? " (tables)" : ""));
         for (const std::string& label : change.LabelChanges) lines.push_back("  " + label);
     }
@@ -281,7 +290,7 @@ TEST_P(CompareTest, AFailedReadEndsInAnErrorNamingTheArchiveAndEntryNeverInAnAns
          [](BigArchive& a, BigArchive& b) {
              EntryPieces before(a, "old.big"), after(b, "new.big");
              std::string answer;
-             for (const auto& change : VTR_CORE::DiffArchives(before, after, {true}))
+             for (const auto& change : VTR_CORE::DiffArchives(before, after, {true, {}}))
                  answer += Described(change) + "\n";
              return answer;
          }},
