@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
-#include "archive/NamePattern.h"
+#include "archive/NameGroups.h"
 #include "stringtable/CsfCompare.h"
 
 namespace VTR_CORE {
@@ -18,38 +17,30 @@ struct NameSlot {
     bool Paired() const { return oldIndex != NoEntry && newIndex != NoEntry; }
 };
 
-// For every folded name, the entries that bear it, in directory order.
-using EntriesByName = std::unordered_map<std::string, std::vector<std::size_t>>;
-
-EntriesByName GroupByName(const BigArchive& archive) {
-    EntriesByName groups;
-    groups.reserve(archive.Entries.size());
-    for (std::size_t i = 0; i < archive.Entries.size(); ++i)
-        groups[NamePattern::FoldedName(archive.Entries[i].Name)].push_back(i);
-    return groups;
-}
-
-const std::vector<std::size_t>& CopiesOf(const EntriesByName& groups, const std::string& name) {
-    static const std::vector<std::size_t> none;
-    const auto found = groups.find(name);
-    return found == groups.end() ? none : found->second;
-}
-
 // The entries of both archives in name order, the n-th copy of a name in one archive paired
 // with the n-th copy in the other.
 std::vector<NameSlot> PairEntries(const BigArchive& oldArchive, const BigArchive& newArchive) {
-    const EntriesByName olds = GroupByName(oldArchive), news = GroupByName(newArchive);
-    std::vector<std::string> names;
-    names.reserve(olds.size() + news.size());
-    for (const auto& group : olds) names.push_back(group.first);
-    for (const auto& group : news)
-        if (!olds.count(group.first)) names.push_back(group.first);
-    std::sort(names.begin(), names.end());
+    NameGroups groups;
+    // For each group, its entries in the old and in the new archive, in directory order.
+    std::vector<std::vector<std::size_t>> olds, news;
+    const auto addAll = [&](const BigArchive& archive,
+                            std::vector<std::vector<std::size_t>>& copies) {
+        for (std::size_t i = 0; i < archive.Entries.size(); ++i) {
+            const std::size_t group = groups.Add(archive.Entries[i].Name);
+            if (group == olds.size()) {
+                olds.emplace_back();
+                news.emplace_back();
+            }
+            copies[group].push_back(i);
+        }
+    };
+    addAll(oldArchive, olds);
+    addAll(newArchive, news);
     std::vector<NameSlot> slots;
     slots.reserve(std::max(oldArchive.Entries.size(), newArchive.Entries.size()));
-    for (const std::string& name : names) {
-        const std::vector<std::size_t>& oldCopies = CopiesOf(olds, name);
-        const std::vector<std::size_t>& newCopies = CopiesOf(news, name);
+    for (const std::size_t group : groups.InNameOrder()) {
+        const std::vector<std::size_t>& oldCopies = olds[group];
+        const std::vector<std::size_t>& newCopies = news[group];
         for (std::size_t n = 0; n < std::max(oldCopies.size(), newCopies.size()); ++n)
             slots.push_back({n < oldCopies.size() ? oldCopies[n] : NoEntry,
                              n < newCopies.size() ? newCopies[n] : NoEntry});

@@ -32,10 +32,12 @@ std::vector<OverlayName> OverlayNames(const std::vector<EntryPieces>& archives, 
 // The winner's entry: its spelling of the name, its size, where its data is.
 const ArchiveEntry& WinningEntry(const OverlayName& name, const std::vector<EntryPieces>& archives);
 
-// True when the copies of `name` are not all byte-identical. Copies of different sizes differ
-// without being read; otherwise they are read in pieces, in step, until the first difference.
-// Throws when a copy cannot be read, naming its archive and entry.
-bool CopiesDiffer(const OverlayName& name, std::vector<EntryPieces>& archives,
-                  PieceComparer& comparer);
+// For each of `names` (as OverlayNames gives them for `archives`), whether its copies are not
+// all byte-identical. Copies of different sizes differ without being read; the others are read
+// in pieces, in step, until the first difference, small copies lying close together in one
+// archive in one go. Throws when a copy cannot be read, naming its archive and entry.
+std::vector<bool> FindConflicts(const std::vector<OverlayName>& names,
+                                std::vector<EntryPieces>& archives,
+                                const ProgressCallback& progress = {});
 
 }  // namespace VTR_CORE

@@ -16,6 +16,11 @@ std::string EntryPieces::EntryPlace(std::size_t index) const {
            EntryPath::NameToUtf8(archive_->Entries.at(index).Name) + "\"";
 }
 
+platform::ReadableFile& EntryPieces::File() {
+    if (!file_) file_ = archive_->OpenSource();
+    return *file_;
+}
+
 void EntryPieces::Read(std::size_t index, std::int64_t offset, char* out, std::size_t count) {
     const ArchiveEntry& entry = archive_->Entries.at(index);
     const std::int64_t size = entry.InMemory() ? std::int64_t(entry.Data.size()) : entry.Size;
@@ -27,11 +32,46 @@ void EntryPieces::Read(std::size_t index, std::int64_t offset, char* out, std::s
         std::memcpy(out, entry.Data.data() + offset, count);
         return;
     }
+    const std::int64_t at = std::int64_t{entry.Position} - 1 + offset;
+    const std::int64_t end = at + std::int64_t(count);
     try {
-        if (!file_) file_ = archive_->OpenSource();
-        file_->ReadAt(std::int64_t{entry.Position} - 1 + offset, out, count);
+        const std::int64_t blockEnd = index < blockEnd_.size() ? blockEnd_[index] : 0;
+        const bool inBlock = at >= blockStart_ && end <= blockStart_ + std::int64_t(blockSize_);
+        if (!inBlock && blockEnd > end) {
+            if (block_.empty()) block_ = platform::MakeByteBuffer(ReadBlock);
+            blockSize_ = static_cast<std::size_t>(blockEnd - at);
+            blockStart_ = at;
+            File().ReadAt(at, block_.data(), blockSize_);
+        } else if (!inBlock) {
+            File().ReadAt(at, out, count);
+            return;
+        }
+        std::memcpy(out, block_.data() + (at - blockStart_), count);
     } catch (const platform::FileError& error) {
+        blockSize_ = 0;
         throw platform::FileError(EntryPlace(index) + ": " + error.what());
+    }
+}
+
+void EntryPieces::ReadTogether(std::vector<std::size_t> entries) {
+    const std::vector<ArchiveEntry>& all = archive_->Entries;
+    std::erase_if(entries, [&](std::size_t i) {
+        return i >= all.size() || all[i].InMemory() || all[i].Size > SmallEntry;
+    });
+    std::sort(entries.begin(), entries.end(),
+              [&](std::size_t a, std::size_t b) { return all[a].Position < all[b].Position; });
+    blockEnd_.assign(all.size(), 0);
+    const auto start = [&](std::size_t i) { return std::int64_t{all[i].Position} - 1; };
+    for (std::size_t first = 0, next = 0; first < entries.size(); first = next) {
+        std::int64_t end = start(entries[first]) + all[entries[first]].Size;
+        for (next = first + 1; next < entries.size(); ++next) {
+            const std::int64_t nextEnd = start(entries[next]) + all[entries[next]].Size;
+            if (start(entries[next]) - end > MaxGap ||
+                nextEnd - start(entries[first]) > std::int64_t(ReadBlock))
+                break;
+            end = std::max(end, nextEnd);
+        }
+        for (std::size_t k = first; k < next; ++k) blockEnd_[entries[k]] = end;
     }
 }
 
