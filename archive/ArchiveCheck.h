@@ -11,7 +11,7 @@
 namespace ArchiveCheck {
 
 enum class Severity {
-    Wrong,     // breaks the format: readers fail or read the wrong bytes
+    Wrong,     // an entry is unreadable or unsafe: readers fail or read the wrong bytes
     Doubtful,  // allowed by the format but probably a mistake
 };
 
@@ -26,12 +26,15 @@ struct Report {
     bool AnyWrong() const;
 };
 
-// Reads the header, every directory record and every entry's data of the archive at `path`.
-// Checked: the signature; data past the end of the file or over the directory; data shared
-// with or overlapping another entry's; an entry count that disagrees with the directory's
-// length in the header; names that are empty, duplicated (as SameName compares) or would not
-// extract (EntryPath on either system's rules); the file length in the header. Throws
-// platform::FileError when the file cannot be opened or read.
+// Reads the header, every directory record and every entry's data of the archive at `path`,
+// with the loader's directory reader (DirectoryReader) in lenient mode. Wrong: no BIG signature,
+// a directory or name cut off by the end of the file, data past the end of the file or over the
+// directory, data partly overlapping another entry's. Doubtful: names that are empty, the same
+// as an earlier one (CaseFold::SameName) or that would not extract (EntryPath on either system's
+// rules); entries sharing their data. The archive size and header length fields and the bytes
+// between the directory and the data are not looked at: readers never use them, and the
+// programs that write archives fill them in their own ways. Throws platform::FileError when the
+// file cannot be opened or read.
 Report CheckArchive(const std::string& path, const VTR_CORE::ProgressCallback& progress = {});
 
 }  // namespace ArchiveCheck

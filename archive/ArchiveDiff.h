@@ -1,7 +1,7 @@
 // What changed between two versions of an archive, entry by entry. Names pair without regard to
-// letter case (as SameName compares them), the n-th entry of a repeated name with the n-th entry
-// of that name in the other archive; paired entries compare by their bytes. The archives'
-// signatures and the order of their entries are not compared.
+// letter case (as CaseFold::SameName compares them), the n-th entry of a repeated name with the
+// n-th entry of that name in the other archive; paired entries compare by their bytes. The
+// archives' signatures and the order of their entries are not compared.
 #pragma once
 
 #include <cstddef>
@@ -40,7 +40,7 @@ struct DiffOptions {
     ProgressCallback Progress;
 };
 
-// The entries that differ, in name order: by NamePattern::FoldedName, the copies of a repeated
+// The entries that differ, in name order: by CaseFold::FoldedName, the copies of a repeated
 // name in turn. Empty when both archives hold the same entries. Each entry is read at most
 // once, in pieces, and paired entries of different sizes not at all (with Strings, their first
 // bytes are read to tell string tables, and string tables are read whole). Throws when an

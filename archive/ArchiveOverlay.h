@@ -1,7 +1,7 @@
 // Several archives read as one, in the order given: where more than one holds a name, the
 // later archive provides it (or, by the other rule, the first). Names pair without regard to
-// letter case (as SameName compares them); within one archive only the first entry of a
-// repeated name counts, the one readers find.
+// letter case (as CaseFold::SameName compares them); within one archive only the first entry
+// of a repeated name counts, the one readers find.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,7 @@ struct OverlayName {
     const OverlayCopy& WinningCopy() const { return Copies[Winner]; }
 };
 
-// Every name of the archives once, in name order (by NamePattern::FoldedName).
+// Every name of the archives once, in name order (by CaseFold::FoldedName).
 std::vector<OverlayName> OverlayNames(const std::vector<EntryPieces>& archives, OverlayRule rule);
 
 // The winner's entry: its spelling of the name, its size, where its data is.

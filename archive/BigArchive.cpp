@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "archive/CaseFold.h"
+#include "archive/DirectoryReader.h"
+#include "archive/EditLock.h"
 #include "archive/GEN_COVERT.h"
 #include "archive/VTR_STR.h"
 
@@ -13,43 +16,17 @@ namespace {
 using VTR_STR::LimitExceeded;
 using VTR_STR::MalformedData;
 
-constexpr std::int64_t CountOffset = 8;
 constexpr std::int64_t RecordNumbersLength = 8;
-constexpr std::size_t NameWindow = MaxNameLength + 1;
-constexpr std::size_t ReadBlock = 64 * 1024;
 // Data goes out in pieces of about this size, with a progress report after each.
 constexpr std::size_t WritePiece = 4 * 1024 * 1024;
 // Written after the directory: the marker, a zero byte and the value 0 as four bytes.
 constexpr std::string_view Trailer("L225\0\0\0\0\0", 9);
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+using platform::Quoted;
 
 // Entries are counted from 1 in messages, as a user counts them.
 std::string EntryLabel(std::size_t index, std::string_view name) {
     return "Entry " + std::to_string(index + 1) + " " + Quoted(name);
-}
-
-std::string RecordPlace(std::size_t index, std::int64_t recordOffset) {
-    return "Entry " + std::to_string(index + 1) + " at offset " + std::to_string(recordOffset);
-}
-
-std::uint32_t UnsignedBigEndian(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
-unsigned char FoldCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    // Windows-1252: the accented capitals, and the four pairs outside that block.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-    switch (c) {
-        case 0x8A: return 0x9A;
-        case 0x8C: return 0x9C;
-        case 0x8E: return 0x9E;
-        case 0x9F: return 0xFF;
-        default: return c;
-    }
 }
 
 bool NameFits(std::string_view name) {
@@ -90,61 +67,26 @@ private:
     std::string name_;
 };
 
-// Serves the directory region from large blocks, so that the walk costs a few reads in all.
-class BlockReader {
-public:
-    explicit BlockReader(platform::ReadableFile& file) : file_(file) {}
-
-    // Up to `count` bytes at `offset`; fewer only where the file ends.
-    std::string_view Peek(std::int64_t offset, std::size_t count) {
-        const std::int64_t blockEnd = start_ + static_cast<std::int64_t>(block_.size());
-        const bool inside = offset >= start_ && offset + std::int64_t(count) <= blockEnd;
-        const bool pastEndKnown = atEnd_ && offset >= start_;
-        if (!inside && !pastEndKnown) Fill(offset, count);
-        const auto skip = static_cast<std::size_t>(offset - start_);
-        if (skip >= block_.size()) return {};
-        return std::string_view(block_).substr(skip, count);
-    }
-
-private:
-    void Fill(std::int64_t offset, std::size_t count) {
-        block_.resize(std::max(count, ReadBlock));
-        const std::size_t got = file_.ReadSome(offset, block_.data(), block_.size());
-        atEnd_ = got < block_.size();
-        block_.resize(got);
-        start_ = offset;
-    }
-
-    platform::ReadableFile& file_;
-    std::string block_;
-    std::int64_t start_ = 0;
-    bool atEnd_ = false;
-};
-
+// The loader's walk: the directory as DirectoryReader reads it, with what an entry needs to be
+// read checked at once (numbers in the format's range, data inside the file).
 class DirectoryWalk {
 public:
     DirectoryWalk(platform::ReadableFile& file, std::string name, bool loadWhole)
-        : file_(file), reader_(file), name_(std::move(name)), length_(file.Length()),
+        : file_(file),
+          reader_(file, name, DirectoryReader::Mode::Strict),
+          name_(std::move(name)),
+          length_(reader_.FileLength()),
           loadWhole_(loadWhole) {}
 
-    std::string ReadSignature() {
-        const std::string_view bytes = reader_.Peek(0, 4);
-        if (!IsBigSignature(bytes))
-            throw MalformedData(name_ + " is not a BIG archive: it does not begin with \"BIGF\" "
-                                "or \"BIG4\".");
-        return std::string(bytes);
-    }
+    std::string ReadSignature() { return reader_.ReadSignature(); }
 
     // The entry count, checked against what the file can hold before anything is allocated.
     std::size_t ReadCount(std::size_t maxEntries) {
-        const std::string_view bytes = reader_.Peek(CountOffset, 4);
-        if (bytes.size() < 4)
-            throw MalformedData(name_ + " is too short to be a BIG archive: it has only " +
-                                std::to_string(length_) + " bytes.");
-        const std::uint32_t count = UnsignedBigEndian(bytes);
+        const std::uint32_t count = *reader_.ReadCount();
         if (maxEntries != 0 && count > maxEntries)
-            throw LimitExceeded("The archive lists " + std::to_string(count) + " entries; at most " +
-                                std::to_string(maxEntries) + " are supported.");
+            throw LimitExceeded("The archive lists " + std::to_string(count) +
+                                " entries; at most " + std::to_string(maxEntries) +
+                                " are supported.");
         if (count > MaxFormatNumber)
             throw LimitExceeded(name_ + ": the entry count " + std::to_string(count) +
                                 " is out of range (at most 2147483647).");
@@ -158,15 +100,12 @@ public:
 
     // Reads the record at `recordOffset`; returns the offset of the next record.
     std::int64_t ReadRecord(std::size_t index, std::int64_t recordOffset, ArchiveEntry& entry) {
-        const std::string_view numbers = reader_.Peek(recordOffset, RecordNumbersLength);
-        if (numbers.size() < RecordNumbersLength)
-            throw MalformedData(RecordPlace(index, recordOffset) +
-                                ": the directory is cut off by the end of the file (" +
-                                std::to_string(length_) + " bytes).");
-        const std::int32_t offset = Field(numbers.substr(0, 4), index, recordOffset, "data offset");
-        const std::int32_t size = Field(numbers.substr(4, 4), index, recordOffset, "data size");
-        const std::string_view name = ReadName(index, recordOffset);
-        entry.Name = names_.Add(name);
+        std::int64_t next = recordOffset;
+        DirectoryRecord record;
+        reader_.ReadRecord(index, next, record);
+        const std::int32_t offset = Field(record.offset, index, recordOffset, "data offset");
+        const std::int32_t size = Field(record.size, index, recordOffset, "data size");
+        entry.Name = names_.Add(record.name);
         if (std::int64_t{offset} + size > length_)
             throw MalformedData(EntryLabel(index, entry.Name) + ": data at offset " +
                                 std::to_string(offset) + " with size " + std::to_string(size) +
@@ -182,14 +121,13 @@ public:
         }
         entry.Position = offset + 1;
         entry.Size = size;
-        return recordOffset + RecordNumbersLength + std::int64_t(entry.Name.size()) + 1;
+        return next;
     }
 
 private:
-    // A big-endian number of the format: 2^31 and above is out of its range.
-    static std::int32_t Field(std::string_view bytes, std::size_t index, std::int64_t recordOffset,
+    // A number of the format: 2^31 and above is out of its range.
+    static std::int32_t Field(std::uint32_t value, std::size_t index, std::int64_t recordOffset,
                               const char* field) {
-        const std::uint32_t value = UnsignedBigEndian(bytes);
         if (value > MaxFormatNumber) [[unlikely]]
             FieldOutOfRange(value, index, recordOffset, field);
         return static_cast<std::int32_t>(value);
@@ -202,21 +140,8 @@ private:
                             std::to_string(value) + " is out of range (at most 2147483647).");
     }
 
-    std::string_view ReadName(std::size_t index, std::int64_t recordOffset) {
-        const std::string_view window = reader_.Peek(recordOffset + RecordNumbersLength, NameWindow);
-        const std::size_t zero = window.find('\0');
-        if (zero != std::string_view::npos) return window.substr(0, zero);
-        if (window.size() < NameWindow)
-            throw MalformedData(RecordPlace(index, recordOffset) +
-                                ": the name is cut off by the end of the file (" +
-                                std::to_string(length_) + " bytes).");
-        throw MalformedData(RecordPlace(index, recordOffset) +
-                            ": the name has no terminating zero byte within " +
-                            std::to_string(NameWindow) + " bytes.");
-    }
-
     platform::ReadableFile& file_;
-    BlockReader reader_;
+    DirectoryReader reader_;
     NameBlocks names_;
     std::string name_;
     std::int64_t length_;
@@ -283,14 +208,6 @@ bool IsBigSignature(std::string_view bytes) {
     return bytes == SignatureBIGF || bytes == SignatureBIG4;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldCase(static_cast<unsigned char>(x)) ==
-                      FoldCase(static_cast<unsigned char>(y));
-           });
-}
-
 BigArchive::BigArchive(std::string_view signature) { SetSignature(signature); }
 
 void BigArchive::SetSignature(std::string_view signature) {
@@ -330,7 +247,15 @@ ArchiveEntry& BigArchive::At(std::size_t index) {
     return Entries[index];
 }
 
-void BigArchive::CheckSource() const { (void)OpenSource(); }
+bool BigArchive::SourceChanged() const {
+    if (sourcePath_.empty()) return false;
+    if (platform::Files().Kind(sourcePath_) == platform::PathKind::Missing) return true;
+    return !(platform::Files().OpenRead(sourcePath_)->Stamp() == sourceStamp_);
+}
+
+bool BigArchive::IsSource(const std::string& path) const {
+    return !sourcePath_.empty() && platform::SameTarget(path, sourcePath_);
+}
 
 std::unique_ptr<platform::ReadableFile> BigArchive::OpenSource() const {
     if (sourcePath_.empty())
@@ -380,8 +305,8 @@ void BigArchive::ExtractTo(std::size_t index, const std::string& path, bool dura
 
 void BigArchive::ReplaceWithBytes(std::size_t index, std::string bytes) {
     ArchiveEntry& entry = At(index);
-    CheckDataLength(static_cast<std::int64_t>(bytes.size()), EntryLabel(index, entry.Name) +
-                                                                 ": the new data");
+    CheckDataLength(static_cast<std::int64_t>(bytes.size()),
+                    EntryLabel(index, entry.Name) + ": the new data");
     entry.Size = static_cast<std::int32_t>(bytes.size());
     entry.Data = std::move(bytes);
     entry.Modified = true;
@@ -449,13 +374,13 @@ void BigArchive::Rename(std::size_t index, std::string newName) {
 std::vector<std::size_t> BigArchive::Find(std::string_view name) const {
     std::vector<std::size_t> found;
     for (std::size_t i = 0; i < Entries.size(); ++i)
-        if (SameName(Entries[i].Name, name)) found.push_back(i);
+        if (CaseFold::SameName(Entries[i].Name, name)) found.push_back(i);
     return found;
 }
 
 std::optional<std::size_t> BigArchive::FindFirst(std::string_view name) const {
     for (std::size_t i = 0; i < Entries.size(); ++i)
-        if (SameName(Entries[i].Name, name)) return i;
+        if (CaseFold::SameName(Entries[i].Name, name)) return i;
     return std::nullopt;
 }
 
@@ -472,7 +397,8 @@ std::int64_t BigArchive::WrittenLength() const {
     std::int64_t length = DirectoryEnd() + std::int64_t(Trailer.size());
     for (std::size_t i = 0; i < Entries.size(); ++i) {
         const ArchiveEntry& entry = Entries[i];
-        if (!NameFits(entry.Name)) CheckName(entry.Name, EntryLabel(i, entry.Name) + " cannot be written");
+        if (!NameFits(entry.Name))
+            CheckName(entry.Name, EntryLabel(i, entry.Name) + " cannot be written");
         length += entry.InMemory() ? std::int64_t(entry.Data.size()) : std::int64_t{entry.Size};
         if (length > MaxFormatNumber)
             throw LimitExceeded(
@@ -525,12 +451,26 @@ void BigArchive::Write(const std::string& path, const ProgressCallback& report) 
     }
     pieces.Send();
     source.reset();
-    out.Commit();
+    const bool overSource = IsSource(path);
+    out.Commit(true, [&] {
+        if (overSource && SourceChanged()) throw VTR_STR::ArchiveBusy(BusyMessage(path));
+    });
+    if (overSource) AdoptWrittenSource();
     std::int64_t dataOffset = directoryEnd + std::int64_t(Trailer.size());
     for (ArchiveEntry& entry : Entries) {
         entry.Size = static_cast<std::int32_t>(entry.Data.size());
         entry.Position = static_cast<std::int32_t>(dataOffset + 1);
         dataOffset += entry.Size;
+    }
+}
+
+void BigArchive::AdoptWrittenSource() noexcept {
+    try {
+        sourceStamp_ = platform::Files().OpenRead(sourcePath_)->Stamp();
+    } catch (const std::exception&) {
+        // The archive is written; without its stamp the next write over it is refused as if
+        // another program had changed it, which is the safe side.
+        sourceStamp_ = {};
     }
 }
 

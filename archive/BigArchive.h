@@ -32,8 +32,8 @@ inline constexpr std::int64_t MinRecordLength = 9;
 struct ArchiveEntry {
     EntryName Name;
     std::string Data;
-    bool Modified = false;  // Data was replaced in memory and is what gets saved
-    bool Loaded = false;    // Data holds the bytes read from the archive file
+    bool Modified = false;      // Data was replaced in memory and is what gets saved
+    bool Loaded = false;        // Data holds the bytes read from the archive file
     std::int32_t Position = 0;  // 1-based position of the first data byte in the archive file
     std::int32_t Size = 0;
     bool InMemory() const { return Loaded || Modified; }
@@ -50,9 +50,6 @@ using ProgressCallback = std::function<void(const Progress&)>;
 
 // True for the two signatures the format has.
 bool IsBigSignature(std::string_view firstFourBytes);
-// Entry names as the archives' users treat them: equal without regard to letter case
-// (the code page's letters, accented ones included).
-bool SameName(std::string_view a, std::string_view b);
 
 class BigArchive {
 public:
@@ -88,12 +85,15 @@ public:
     std::size_t AddFromFile(std::string name, const std::string& path);
     void Remove(std::size_t index);
     void Rename(std::size_t index, std::string newName);
-    // Indices of the entries named `name` (SameName), in directory order.
+    // Indices of the entries named `name` (CaseFold::SameName), in directory order.
     std::vector<std::size_t> Find(std::string_view name) const;
     std::optional<std::size_t> FindFirst(std::string_view name) const;
 
     // Writes the archive to `path` atomically, in pieces, reporting progress after each piece.
     // Afterwards every entry's data is in memory and Position holds its offset in the new file.
+    // Written over its own archive file, it checks just before the rename that the file is still
+    // the one it read, and throws VTR_STR::ArchiveBusy otherwise (another program's change is
+    // not overwritten); the new file then becomes the archive file.
     void Write(const std::string& path, const ProgressCallback& progress = {});
     // The archive's bytes, as Write would put them in a file.
     std::string ToBytes();
@@ -103,8 +103,10 @@ public:
     // The entries' data follows it back to back, in directory order, Size bytes each.
     std::string LeadingBytes();
 
-    // Throws VTR_STR::FileChanged-style errors when the archive file is not the one loaded.
-    void CheckSource() const;
+    // True when the archive file is no longer the one read: changed, replaced or gone.
+    bool SourceChanged() const;
+    // True when writing to `path` would replace the archive file.
+    bool IsSource(const std::string& path) const;
     // The archive file, for reading entries not in memory; throws when it has been changed or
     // replaced since its directory was read.
     std::unique_ptr<platform::ReadableFile> OpenSource() const;
@@ -114,6 +116,8 @@ private:
     void Fetch(platform::ReadableFile& source, std::size_t index);
     std::string HeadBytes(std::int64_t fileLength, std::int64_t directoryEnd);
     std::int64_t DirectoryEnd() const;
+    // After a write over the archive file: the new file is the one read from now on.
+    void AdoptWrittenSource() noexcept;
 
     std::string signature_;
     std::string sourcePath_;

@@ -15,7 +15,7 @@ namespace {
 using VTR_STR::LimitExceeded;
 using VTR_STR::MalformedData;
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+using platform::Quoted;
 
 void AppendUtf8(char16_t ch, std::string& out) {
     if (ch < 0x80) {
@@ -156,6 +156,12 @@ std::string PathToName(const std::vector<std::string>& segments) {
                             std::to_string(name.size()) + " bytes; a name holds at most " +
                             std::to_string(VTR_CORE::MaxNameLength) + ".");
     return name;
+}
+
+std::string ShownName(std::string_view name) { return Quoted(NameToUtf8(name)); }
+
+std::string EntryLabel(std::size_t index, std::string_view name) {
+    return "entry " + std::to_string(index + 1) + " " + ShownName(name);
 }
 
 std::string JoinSegments(const std::vector<std::string>& segments, char separator) {

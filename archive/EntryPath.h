@@ -35,6 +35,11 @@ std::string PathToName(const std::vector<std::string>& segments);
 std::string NameToUtf8(std::string_view name);
 std::string Utf8ToName(std::string_view text);
 
+// An entry name as UTF-8 in quotes, for messages.
+std::string ShownName(std::string_view name);
+// "entry 3 "Data\x.ini"": entries are counted from 1, as a user counts them.
+std::string EntryLabel(std::size_t index, std::string_view name);
+
 // "a/b/c" from {"a", "b", "c"}.
 std::string JoinSegments(const std::vector<std::string>& segments, char separator = '/');
 

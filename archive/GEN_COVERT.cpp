@@ -38,21 +38,23 @@ std::string LongToBytes(std::int32_t value, bool bigEndian) {
     return bigEndian ? std::string{high, upper, lower, low} : std::string{low, lower, upper, high};
 }
 
-std::int32_t BytesToLong(std::string_view bytes, bool littleEndian) {
+std::uint32_t BytesToUnsigned(std::string_view bytes, bool littleEndian) {
     if (bytes.size() < 4)
         throw std::invalid_argument("A number needs four bytes, but only " +
                                     std::to_string(bytes.size()) + " are there.");
-    static constexpr std::int64_t LittleWeights[4] = {1, 256, 65536, 16777216};
-    static constexpr std::int64_t BigWeights[4] = {16777216, 65536, 256, 1};
-    const std::int64_t* weights = littleEndian ? LittleWeights : BigWeights;
-    std::int64_t result = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        result += static_cast<unsigned char>(bytes[i]) * weights[i];
-        if (result > MaxValue)
-            throw std::overflow_error("The bytes " + HexBytes(bytes) +
-                                      " give a number above 2147483647, the largest one allowed.");
-    }
-    return static_cast<std::int32_t>(result);
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[littleEndian ? 3 - i : i]);
+    return value;
+}
+
+std::int32_t BytesToLong(std::string_view bytes, bool littleEndian) {
+    const std::uint32_t value = BytesToUnsigned(bytes, littleEndian);
+    // Only a most significant byte of 0x80 or more takes a value past the range.
+    if (value > std::uint32_t(MaxValue))
+        throw std::overflow_error("The bytes " + HexBytes(bytes) +
+                                  " give a number above 2147483647, the largest one allowed.");
+    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace GEN_COVERT

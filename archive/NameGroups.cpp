@@ -3,36 +3,15 @@
 #include <algorithm>
 #include <numeric>
 
-#include "archive/NamePattern.h"
+#include "archive/CaseFold.h"
 
 namespace VTR_CORE {
 
-namespace {
-
-// Every byte folded as NamePattern::FoldedName folds it, so that groups agree with it.
-const std::string& FoldTable() {
-    static const std::string table = [] {
-        std::string bytes(256, '\0');
-        std::iota(bytes.begin(), bytes.end(), '\0');
-        return NamePattern::FoldedName(bytes);
-    }();
-    return table;
-}
-
-std::uint64_t Hash(std::string_view bytes) {
-    std::uint64_t hash = 14695981039346656037u;  // FNV-1a
-    for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
-    return hash;
-}
-
-}  // namespace
-
 std::size_t NameGroups::Add(std::string_view name) {
-    const std::string& table = FoldTable();
     scratch_.resize(name.size());
     for (std::size_t i = 0; i < name.size(); ++i)
-        scratch_[i] = table[static_cast<unsigned char>(name[i])];
-    const std::uint64_t hash = Hash(scratch_);
+        scratch_[i] = static_cast<char>(CaseFold::Fold(static_cast<unsigned char>(name[i])));
+    const std::uint64_t hash = CaseFold::FoldedHash(scratch_);
     if (2 * (keys_.size() + 1) > slots_.size()) Grow();
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {

@@ -15,7 +15,7 @@ public:
     // The group of `name`: groups are numbered 0, 1, ... in the order their first name came.
     std::size_t Add(std::string_view name);
     std::size_t Count() const { return keys_.size(); }
-    // The group numbers in name order: by their folded bytes (NamePattern::FoldedName).
+    // The group numbers in name order: by their folded bytes (CaseFold::FoldedName).
     std::vector<std::size_t> InNameOrder() const;
 
 private:

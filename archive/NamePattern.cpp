@@ -1,30 +1,12 @@
 #include "archive/NamePattern.h"
 
-#include <array>
-
-#include "archive/BigArchive.h"
+#include "archive/CaseFold.h"
 
 namespace NamePattern {
 
 namespace {
 
-// For every byte, the smallest byte SameName takes for the same letter, so that the folding
-// here can never disagree with the engine's.
-const std::array<unsigned char, 256>& FoldTable() {
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> folded{};
-        for (int c = 0; c < 256; ++c) {
-            const char mine = static_cast<char>(c);
-            int same = 0;
-            while (!VTR_CORE::SameName({&mine, 1}, std::string(1, static_cast<char>(same)))) ++same;
-            folded[c] = static_cast<unsigned char>(same);
-        }
-        return folded;
-    }();
-    return table;
-}
-
-unsigned char Fold(char c) { return FoldTable()[static_cast<unsigned char>(c)]; }
+unsigned char Fold(char c) { return CaseFold::Fold(static_cast<unsigned char>(c)); }
 
 bool SameByte(char typed, char stored) {
     if (typed == '/') return stored == '/' || stored == '\\';
@@ -59,11 +41,4 @@ bool Matches(std::string_view pattern, std::string_view name, bool wildcards) {
     while (p < pattern.size() && wildcards && pattern[p] == '*') ++p;
     return p == pattern.size();
 }
-
-std::string FoldedName(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) c = static_cast<char>(Fold(c));
-    return folded;
-}
-
 }  // namespace NamePattern

@@ -1,5 +1,5 @@
 // Choosing entries by what a user types: names compared without regard to case (as
-// VTR_CORE::SameName does), "/" accepted for "\", and the wildcards "*" and "?".
+// CaseFold::SameName does), "/" accepted for "\", and the wildcards "*" and "?".
 #pragma once
 
 #include <string>
@@ -12,7 +12,5 @@ bool HasWildcards(std::string_view pattern);
 // finds files in every folder), "?" one byte, "/" either separator, other bytes the same
 // letter in either case. With `wildcards` false, "*" and "?" are plain bytes.
 bool Matches(std::string_view pattern, std::string_view name, bool wildcards = true);
-// A key that is equal for two names exactly when VTR_CORE::SameName says they are the same.
-std::string FoldedName(std::string_view name);
 
 }  // namespace NamePattern

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "archive/CaseFold.h"
+#include "archive/EditLock.h"
+#include "archive/EntryPath.h"
 #include "archive/VTR_STR.h"
+#include "platform/Console.h"
 
 namespace PackWriter {
 
@@ -11,7 +15,7 @@ namespace {
 
 constexpr std::size_t Piece = 4 * 1024 * 1024;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using platform::Quoted;
 
 // The archive's directory, with each entry's size taken from its file and its data left there.
 VTR_CORE::BigArchive Directory(std::string_view signature, const std::vector<LooseFile>& files) {
@@ -74,6 +78,99 @@ void WritePacked(const std::string& path, std::string_view signature,
         if (report) report(progress);
     }
     out.Commit(durable);
+}
+
+}  // namespace PackWriter
+
+namespace PackWriter {
+
+namespace {
+
+class FolderWalk {
+public:
+    FolderWalk(std::string root, const Warning& warn) : root_(std::move(root)), warn_(warn) {}
+
+    std::vector<LooseFile> Files() {
+        std::vector<std::string> segments;
+        Visit(root_, segments);
+        std::sort(files_.begin(), files_.end(),
+                  [](const LooseFile& a, const LooseFile& b) { return a.name < b.name; });
+        return std::move(files_);
+    }
+
+private:
+    void Visit(const std::string& folder, std::vector<std::string>& segments) {
+        for (const platform::FolderItem& item : platform::Files().ListFolder(folder)) {
+            const std::string path = folder + "/" + item.name;
+            segments.push_back(item.name);
+            if (item.kind == platform::PathKind::Directory) {
+                Visit(path, segments);
+            } else if (item.kind == platform::PathKind::RegularFile) {
+                files_.push_back({NameFor(segments), path});
+            } else if (warn_) {
+                warn_(platform::Quoted(path) +
+                      " is skipped: it is not a regular file or a folder.");
+            }
+            segments.pop_back();
+        }
+    }
+
+    std::string NameFor(const std::vector<std::string>& segments) {
+        try {
+            return EntryPath::PathToName(segments);
+        } catch (const std::exception& error) {
+            throw std::runtime_error("Cannot pack " + platform::Quoted(root_) + ": " +
+                                     error.what());
+        }
+    }
+
+    std::string root_;
+    const Warning& warn_;
+    std::vector<LooseFile> files_;
+};
+
+std::string LastSegment(const std::string& path) {
+    const std::size_t separator = path.find_last_of(platform::WindowsFileNames ? "/\\" : "/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+bool SameFile(const platform::FileStamp& a, const platform::FileStamp& b) {
+    return a.device == b.device && a.inode == b.inode;
+}
+
+}  // namespace
+
+std::vector<LooseFile> CollectFolder(const std::string& root, const Warning& warn) {
+    return FolderWalk(root, warn).Files();
+}
+
+void LeaveOut(std::vector<LooseFile>& files, const std::string& path, const Warning& warn) {
+    std::vector<std::pair<std::string, platform::FileStamp>> doomed;
+    for (const std::string& candidate : {path, VTR_CORE::LockFilePath(path)})
+        if (platform::Files().Kind(candidate) == platform::PathKind::RegularFile)
+            doomed.emplace_back(LastSegment(candidate),
+                                platform::Files().OpenRead(candidate)->Stamp());
+    std::erase_if(files, [&](const LooseFile& file) {
+        for (const auto& [name, stamp] : doomed) {
+            if (LastSegment(file.path) != name) continue;
+            if (!SameFile(platform::Files().OpenRead(file.path)->Stamp(), stamp)) continue;
+            if (warn)
+                warn(platform::Quoted(file.path) + " is left out: it is the archive being written" +
+                     (name == LastSegment(path) ? "." : "'s lock file."));
+            return true;
+        }
+        return false;
+    });
+}
+
+void WarnAboutCaseTwins(const std::vector<LooseFile>& files, const Warning& warn) {
+    const std::vector<std::size_t> first = CaseFold::FirstOfSameName(
+        files.size(), [&](std::size_t i) { return std::string_view(files[i].name); });
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (first[i] != i && warn)
+            warn(platform::Quoted(files[i].path) + " and " +
+                 platform::Quoted(files[first[i]].path) +
+                 " differ only in letter case; readers find only the first by name.");
 }
 
 }  // namespace PackWriter

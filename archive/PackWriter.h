@@ -2,6 +2,7 @@
 // folder takes a few MiB of memory whatever its size (BigArchive::Write holds every entry's data).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,5 +23,19 @@ struct LooseFile {
 void WritePacked(const std::string& path, std::string_view signature,
                  const std::vector<LooseFile>& files,
                  const VTR_CORE::ProgressCallback& progress = {}, bool durable = true);
+
+// Receives one warning of the folder walk.
+using Warning = std::function<void(const std::string& message)>;
+
+// Every regular file under `root`, named by its path relative to it (EntryPath::PathToName), in
+// byte order of the names, so that the same folder always gives the same archive whatever order
+// the system lists it in. What is neither a file nor a folder is skipped with a warning; empty
+// folders give nothing. Throws for a name the format cannot hold.
+std::vector<LooseFile> CollectFolder(const std::string& root, const Warning& warn);
+// Leaves out the files that are `path` itself (an earlier copy of the archive being written,
+// lying in the folder) or its lock file, with a warning each.
+void LeaveOut(std::vector<LooseFile>& files, const std::string& path, const Warning& warn);
+// Warns of files whose names differ only in letter case: one name to the archive's readers.
+void WarnAboutCaseTwins(const std::vector<LooseFile>& files, const Warning& warn);
 
 }  // namespace PackWriter

@@ -23,6 +23,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Another program is changing the archive: its edit lock stayed taken, or the file changed
+// under an edit that was about to replace it:
+class ArchiveBusy : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The record with which an interpreter registers with the main window.
 struct InterpreterInfo {
     std::string Name;

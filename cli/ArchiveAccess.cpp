@@ -9,13 +9,6 @@
 
 namespace cli {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string Capitalized(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 32);
-    return text;
-}
-
 namespace {
 
 // Some of the loader's messages name only the entry; the user also needs the file.
@@ -38,12 +31,6 @@ VTR_CORE::BigArchive OpenArchive(const std::string& path) {
         RethrowNamingFile(error, path);
     }
     return archive;
-}
-
-std::string ShownName(std::string_view name) { return Quoted(EntryPath::NameToUtf8(name)); }
-
-std::string EntryLabel(std::size_t index, std::string_view name) {
-    return "entry " + std::to_string(index + 1) + " " + ShownName(name);
 }
 
 std::string TypedName(const std::string& typed) {
@@ -83,10 +70,21 @@ std::size_t FindExisting(const VTR_CORE::BigArchive& archive, const std::string&
     return FindAll(archive, typed, archivePath).front();
 }
 
-void ReleaseData(VTR_CORE::ArchiveEntry& entry) {
-    if (entry.Modified) return;
-    std::string().swap(entry.Data);
-    entry.Loaded = false;
+void RefuseTakenName(const VTR_CORE::BigArchive& archive, const std::string& name,
+                     const std::string& archivePath) {
+    if (const auto taken = archive.FindFirst(name))
+        throw std::runtime_error(Quoted(archivePath) + " already has " +
+                                 EntryLabel(*taken, archive.Entries[*taken].Name) +
+                                 "; use \"replace\" to change its data.");
+}
+
+void WarnIfNamesakes(const VTR_CORE::BigArchive& archive, const std::string& typed,
+                     const std::string& done, Io& io) {
+    const std::vector<std::size_t> found = FindTyped(archive, typed);
+    for (std::size_t i = 1; i < found.size(); ++i)
+        Warn(io, EntryLabel(found[i], archive.Entries[found[i]].Name) +
+                     " has the same name; only " +
+                     EntryLabel(found[0], archive.Entries[found[0]].Name) + " was " + done + ".");
 }
 
 }  // namespace cli

@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "archive/BigArchive.h"
+#include "archive/EntryPath.h"
+#include "cli/Cli.h"
 
 namespace cli {
 
 // Reads the directory of the archive at `path`; the data stays in the file until needed.
 VTR_CORE::BigArchive OpenArchive(const std::string& path);
 
-// An entry name as UTF-8 in quotes, for messages.
-std::string ShownName(std::string_view name);
-// "entry 3 "Data\x.ini"": entries are counted from 1, as a user counts them.
-std::string EntryLabel(std::size_t index, std::string_view name);
+using EntryPath::EntryLabel;
+using EntryPath::ShownName;
 
 // The entry name a user typed (UTF-8, "/" for "\") as the archive's bytes.
 std::string TypedName(const std::string& typed);
@@ -31,11 +31,13 @@ std::vector<std::size_t> FindAll(const VTR_CORE::BigArchive& archive, const std:
 std::size_t FindExisting(const VTR_CORE::BigArchive& archive, const std::string& typed,
                          const std::string& archivePath);
 
-// Frees the memory of an entry whose data was read from the archive file.
-void ReleaseData(VTR_CORE::ArchiveEntry& entry);
+// Refuses `name` for a new entry when the archive has an entry of that name.
+void RefuseTakenName(const VTR_CORE::BigArchive& archive, const std::string& name,
+                     const std::string& archivePath);
+// Warns that only the first of several entries named `typed` was `done` ("replaced").
+void WarnIfNamesakes(const VTR_CORE::BigArchive& archive, const std::string& typed,
+                     const std::string& done, Io& io);
 
-std::string Quoted(const std::string& text);
-// The text with its first letter made a capital, for a message that begins with it.
-std::string Capitalized(std::string text);
+using platform::Quoted;
 
 }  // namespace cli

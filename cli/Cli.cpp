@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include "cli/Command.h"
-#include "cli/CsfCommands.h"
 #include "cli/Options.h"
 #include "platform/Console.h"
 
@@ -19,44 +18,13 @@ namespace {
 
 const char* const ToolName = "vantor-cli";
 
-std::vector<const Command*> AllCommands() {
-    std::vector<const Command*> all;
-    for (const Command& command : ArchiveCommands()) all.push_back(&command);
-    for (const Command& command : CsfCommands()) all.push_back(&command);
-    return all;
-}
-
-const Command* FindCommand(const std::string& name) {
-    for (const Command* command : AllCommands())
-        if (command->name == name) return command;
-    return nullptr;
-}
-
-void PrintToolHelp(std::ostream& out) {
-    out << "Usage: vantor-cli COMMAND [options] ARGS\n"
-           "       vantor-cli COMMAND --help\n"
-           "       vantor-cli --version\n\n"
-           "Reads and changes BIG archives and their string tables (CSF) from the command "
-           "line.\n\nCommands:\n";
-    std::size_t width = 0;
-    for (const Command* command : AllCommands()) width = std::max(width, command->name.size());
-    for (const Command* command : AllCommands())
-        out << "  " << command->name << std::string(width + 2 - command->name.size(), ' ')
-            << command->summary << "\n";
-    out << "\nOptions for every command:\n"
-           "  -q, --quiet  print no warnings\n"
-           "  -h, --help   show the command's help\n\n"
-           "Exit status: 0 on success, 1 when something failed, 2 when the tool was called "
-           "wrongly.\n";
-}
-
 // Takes the options every command has out of `args` (before "--").
-struct CommonOptions {
+struct CommonFlags {
     bool help = false;
     bool quiet = false;
 };
-CommonOptions TakeCommonOptions(std::vector<std::string>& args) {
-    CommonOptions common;
+CommonFlags TakeCommonOptions(std::vector<std::string>& args) {
+    CommonFlags common;
     const auto end = std::find(args.begin(), args.end(), "--");
     const auto kept = std::remove_if(args.begin(), end, [&](const std::string& arg) {
         if (arg == "-h" || arg == "--help") return common.help = true;
@@ -69,7 +37,7 @@ CommonOptions TakeCommonOptions(std::vector<std::string>& args) {
 
 int RunCommand(const Command& command, const std::vector<std::string>& args, Io& io) {
     try {
-        return command.run(args, io);
+        return command.run(ParseCommandLine(command, args), io);
     } catch (const UsageError& error) {
         Complain(io, error.what());
         io.err << "Try \"" << ToolName << " " << command.name << " --help\".\n";
@@ -100,7 +68,7 @@ void Complain(Io& io, const std::string& message) {
 
 int Run(const std::vector<std::string>& arguments, Io& io) {
     std::vector<std::string> args = arguments;
-    const CommonOptions common = TakeCommonOptions(args);
+    const CommonFlags common = TakeCommonOptions(args);
     io.quiet = io.quiet || common.quiet;
     bool helpWanted = common.help;
     if (!args.empty() && args[0] == "help") {  // "help" and "help COMMAND"
@@ -109,7 +77,7 @@ int Run(const std::vector<std::string>& arguments, Io& io) {
     }
     if (args.empty()) {
         if (!helpWanted) return UsageFailure(io, "no command given");
-        PrintToolHelp(io.out);
+        io.out << ToolHelp();
         return ExitSuccess;
     }
     if (args[0] == "--version") {
@@ -122,7 +90,7 @@ int Run(const std::vector<std::string>& arguments, Io& io) {
         return UsageFailure(io, "unknown command \"" + args[0] + "\"");
     }
     if (helpWanted) {
-        io.out << command->help;
+        io.out << CommandHelp(*command);
         return ExitSuccess;
     }
     return RunCommand(*command, {args.begin() + 1, args.end()}, io);

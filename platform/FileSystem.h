@@ -2,7 +2,9 @@
 // so tests can install a double that fails any chosen operation.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -49,6 +51,12 @@ public:
     void ReadAt(std::int64_t offset, char* out, std::size_t count);
 };
 
+// An exclusive lock on a lock file, held until it is destroyed.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 // A new file being written from its first byte.
 class WritableFile {
 public:
@@ -79,6 +87,10 @@ public:
     virtual void CreateFolder(const std::string& path) = 0;
     // The items of a folder, without "." and "..", in no particular order.
     virtual std::vector<FolderItem> ListFolder(const std::string& path) = 0;
+    // Takes an exclusive lock on the file at `lockPath`, which is created when missing and never
+    // deleted, without waiting: nullptr when another holder has it. Every process that locks the
+    // same file this way waits for the others (flock on POSIX, LockFileEx on Windows).
+    virtual std::unique_ptr<FileLock> TryLock(const std::string& lockPath) = 0;
 };
 
 // The file system in use: the real one unless a test installed another.
@@ -87,6 +99,9 @@ FileSystem& Files();
 void SetFiles(FileSystem* fs);
 // The real file system, for doubles that wrap it.
 FileSystem& RealFiles();
+
+// A file or entry name as messages show it: in double quotes.
+std::string Quoted(std::string_view name);
 
 // A buffer of `size` bytes for file contents. Large buffers are backed by huge pages where the
 // system offers them: filling fresh memory page by page costs as much as reading it.
@@ -104,6 +119,20 @@ void DeleteFile(const std::string& path);
 // `path` stays: the file it points to is replaced.
 void WriteFileAtomic(const std::string& path, const std::vector<std::string_view>& parts);
 
+// Takes the lock of `lockPath` (FileSystem::TryLock), trying again until `wait` has passed and
+// calling `whileWaiting` between tries; nullptr when another holder kept it all that time.
+std::unique_ptr<FileLock> LockWithin(const std::string& lockPath, std::chrono::milliseconds wait,
+                                     const std::function<void()>& whileWaiting = {});
+
+// Temporary files beside a target are named "." + the target's file name (cut to 200 bytes) +
+// ".vantor-" + six characters; this gives the part before the six characters.
+std::string TempNamePrefix(const std::string& targetFileName);
+// Removes the temporary files that writes of `targetPath` left when their program was killed.
+// Only the caller's lock on the target makes this safe; failures to remove are ignored.
+void RemoveLeftoverTemps(const std::string& targetPath);
+// True when writing to `a` and writing to `b` replace the same file.
+bool SameTarget(const std::string& a, const std::string& b);
+
 // A file written in pieces that appears at its path only when committed: until then the bytes
 // go to a temporary file beside it, which is removed if the writer is destroyed uncommitted.
 class AtomicFile {
@@ -116,8 +145,9 @@ public:
     void Write(const std::vector<std::string_view>& parts);
     // Renames the temporary file over the target. With `durable` the bytes and the new name are
     // flushed to the disk first; without it the file is still complete or absent after a crash
-    // of the program, but not necessarily after a power loss.
-    void Commit(bool durable = true);
+    // of the program, but not necessarily after a power loss. `beforeRename` runs last before the
+    // rename; when it throws, nothing is renamed and the temporary file is removed.
+    void Commit(bool durable = true, const std::function<void()>& beforeRename = {});
     const std::string& Target() const { return target_; }
 
 private:

@@ -1,9 +1,8 @@
 // The real file system on POSIX systems: descriptors with positioned reads and gathered writes.
-#include "platform/FileSystem.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -13,11 +12,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/FileSystem.h"
+
 namespace platform {
 
 namespace {
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 [[noreturn]] void ThrowSystemError(const std::string& what, const std::string& path, int error) {
     throw FileError(what + " " + Quoted(path) + ": " + std::strerror(error));
@@ -164,9 +163,8 @@ public:
 
     std::unique_ptr<WritableFile> CreateTempBeside(const std::string& targetPath,
                                                    std::string& tempPath) override {
-        // Keep the name short enough for the folder even when the target's name is long.
         std::string pattern =
-            FolderOf(targetPath) + "/." + NameOf(targetPath).substr(0, 200) + ".vantor-XXXXXX";
+            FolderOf(targetPath) + "/" + TempNamePrefix(NameOf(targetPath)) + "XXXXXX";
         const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0) ThrowSystemError("Cannot create a temporary file beside", targetPath, errno);
         tempPath = pattern;
@@ -206,8 +204,9 @@ public:
         if (::mkdir(path.c_str(), 0777) == 0) return;
         const int error = errno;
         if (error == EEXIST && Kind(path) == PathKind::Directory) return;
-        if (error == EEXIST) throw FileError("Cannot create the folder " + Quoted(path) +
-                                             ": a file of that name is in the way");
+        if (error == EEXIST)
+            throw FileError("Cannot create the folder " + Quoted(path) +
+                            ": a file of that name is in the way");
         ThrowSystemError("Cannot create the folder", path, error);
     }
 
@@ -227,7 +226,33 @@ public:
         return items;
     }
 
+    std::unique_ptr<FileLock> TryLock(const std::string& lockPath) override {
+        int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // A lock file made by another user may be read-only to this one; flock needs no write.
+        if (fd < 0 && errno == EACCES) fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) ThrowSystemError("Cannot open the lock file", lockPath, errno);
+        auto lock = std::make_unique<PosixLock>(fd);
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            if (errno == EWOULDBLOCK) return nullptr;
+            ThrowSystemError("Cannot lock", lockPath, errno);
+        }
+        return lock;
+    }
+
 private:
+    // Closing the descriptor releases the lock.
+    class PosixLock : public FileLock {
+    public:
+        explicit PosixLock(int fd) : fd_(fd) {}
+        ~PosixLock() override { ::close(fd_); }
+        PosixLock(const PosixLock&) = delete;
+        PosixLock& operator=(const PosixLock&) = delete;
+
+    private:
+        int fd_;
+    };
+
     // Makes a rename in `folder` survive a power loss. Some file systems cannot sync a folder;
     // the rename itself has succeeded then, so that is not a failure.
     static void SyncFolder(const std::string& folder) {
@@ -273,6 +298,5 @@ std::string MakeByteBuffer(std::size_t size) {
     bytes.resize(size);
     return bytes;
 }
-
 
 }  // namespace platform

@@ -19,8 +19,6 @@ namespace {
 using windows::ApiPath;
 using windows::Narrow;
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
 // The reason for `error` as the user should read it.
 std::string Reason(DWORD error) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
@@ -39,6 +37,14 @@ public:
     ~Handle() { Close(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+        }
+        return *this;
+    }
     HANDLE get() const { return handle_; }
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
     // Closes it now; false when the system reports a failure.
@@ -221,13 +227,6 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The first `limit` bytes of a UTF-8 name, never cutting a character in two.
-std::string CutName(const std::string& name, std::size_t limit) {
-    if (name.size() <= limit) return name;
-    while (limit > 0 && (static_cast<unsigned char>(name[limit]) & 0xC0) == 0x80) --limit;
-    return name.substr(0, limit);
-}
-
 // Six characters that make a temporary file's name unique with high probability.
 std::string RandomSuffix() {
     static std::atomic<unsigned> counter{0};
@@ -319,7 +318,7 @@ public:
         const auto slash = LastSeparator(targetPath);
         const char separator = slash == std::string::npos ? '\\' : targetPath[slash];
         const std::string stem =
-            FolderOf(targetPath) + separator + "." + CutName(NameOf(targetPath), 200) + ".vantor-";
+            FolderOf(targetPath) + separator + TempNamePrefix(NameOf(targetPath));
         const DWORD attributes = AttributesFor(targetPath);
         for (int attempt = 0;; ++attempt) {
             std::string candidate = stem + RandomSuffix();
@@ -421,6 +420,36 @@ public:
         if (error != ERROR_NO_MORE_FILES) ThrowSystemError("Cannot list the folder", path, error);
         return items;
     }
+
+    std::unique_ptr<FileLock> TryLock(const std::string& lockPath) override {
+        const std::wstring path = ApiPath(lockPath);
+        Handle handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // A lock file made by another user may be read-only to this one; a lock needs no write.
+        if (!handle.valid() && GetLastError() == ERROR_ACCESS_DENIED)
+            handle = Handle(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!handle.valid())
+            ThrowSystemError("Cannot open the lock file", lockPath, GetLastError());
+        OVERLAPPED start{};
+        if (!LockFileEx(handle.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                        &start)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return nullptr;
+            ThrowSystemError("Cannot lock", lockPath, error);
+        }
+        return std::make_unique<WindowsLock>(std::move(handle));
+    }
+
+private:
+    // Closing the handle releases the lock.
+    class WindowsLock : public FileLock {
+    public:
+        explicit WindowsLock(Handle handle) : handle_(std::move(handle)) {}
+
+    private:
+        Handle handle_;
+    };
 };
 
 }  // namespace

@@ -4,58 +4,20 @@
 #include <array>
 #include <cstdint>
 
+#include "archive/CaseFold.h"
 #include "stringtable/StrFormat.h"
 
 namespace VTR_CSF {
 
 namespace {
 
-constexpr unsigned char LowerCase(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    // Windows-1252: the accented capitals, and the four pairs outside that block.
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-    switch (c) {
-        case 0x8A:
-            return 0x9A;
-        case 0x8C:
-            return 0x9C;
-        case 0x8E:
-            return 0x9E;
-        case 0x9F:
-            return 0xFF;
-        default:
-            return c;
-    }
-}
-
-constexpr std::array<unsigned char, 256> kFolded = [] {
-    std::array<unsigned char, 256> folded{};
-    for (unsigned c = 0; c < folded.size(); ++c)
-        folded[c] = LowerCase(static_cast<unsigned char>(c));
-    return folded;
-}();
-
-unsigned char FoldByte(unsigned char c) { return kFolded[c]; }
-
-std::uint64_t FoldedHash(std::string_view name) {
-    std::uint64_t hash = 14695981039346656037u;  // FNV-1a over the folded bytes
-    for (char c : name) hash = (hash ^ FoldByte(static_cast<unsigned char>(c))) * 1099511628211u;
-    return hash;
-}
-
-bool SameFolded(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return FoldByte(static_cast<unsigned char>(x)) ==
-                      FoldByte(static_cast<unsigned char>(y));
-           });
-}
+using CaseFold::FoldedHash;
 
 // A table's labels grouped by name without a node per label: an open-addressing table of each
 // name's first label, and a link from every label to the next label of its name.
 class NameIndex {
 public:
-    explicit NameIndex(const CsfTable& table)
-        : table_(table), next_(table.Labels.size(), NoLabel), first_(table.Labels.size()) {
+    explicit NameIndex(const CsfTable& table) : table_(table), next_(table.Labels.size(), NoLabel) {
         std::size_t size = 16;
         while (size < 2 * table.Labels.size()) size *= 2;
         slots_.assign(size, Slot{});
@@ -67,7 +29,6 @@ public:
                 slot = {hash, i};
             else
                 next_[last[slot.index]] = i;
-            first_[i] = slot.index;
             last[slot.index] = i;
         }
     }
@@ -76,7 +37,6 @@ public:
         return slots_[SlotOf(name, FoldedHash(name))].index;
     }
     std::size_t Next(std::size_t index) const { return next_[index]; }
-    std::size_t First(std::size_t index) const { return first_[index]; }
 
 private:
     // A name's first label with the name's hash, so that most probes need not read the name.
@@ -91,23 +51,17 @@ private:
         for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
             const Slot& slot = slots_[at];
             if (slot.index == NoLabel ||
-                (slot.hash == hash && SameFolded(table_.Labels[slot.index].Name, name)))
+                (slot.hash == hash && CaseFold::SameName(table_.Labels[slot.index].Name, name)))
                 return at;
         }
     }
 
     const CsfTable& table_;
     std::vector<Slot> slots_;
-    std::vector<std::size_t> next_, first_;
+    std::vector<std::size_t> next_;
 };
 
 }  // namespace
-
-std::string FoldedName(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-    return folded;
-}
 
 std::vector<std::size_t> PairLabels(const CsfTable& from, const CsfTable& to) {
     const NameIndex index(from);
@@ -125,10 +79,8 @@ std::vector<std::size_t> PairLabels(const CsfTable& from, const CsfTable& to) {
 }
 
 std::vector<std::size_t> FirstOfName(const CsfTable& table) {
-    const NameIndex index(table);
-    std::vector<std::size_t> result(table.Labels.size());
-    for (std::size_t i = 0; i < result.size(); ++i) result[i] = index.First(i);
-    return result;
+    return CaseFold::FirstOfSameName(
+        table.Labels.size(), [&](std::size_t i) { return std::string_view(table.Labels[i].Name); });
 }
 
 bool SameString(const CsfLabel& a, const CsfLabel& b) {

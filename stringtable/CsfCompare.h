@@ -13,9 +13,6 @@ namespace VTR_CSF {
 
 inline constexpr std::size_t NoLabel = static_cast<std::size_t>(-1);
 
-// The name with every letter of the code page (Windows-1252) in lower case.
-std::string FoldedName(std::string_view name);
-
 // For each label of `to`, the index of its partner in `from`, or NoLabel.
 std::vector<std::size_t> PairLabels(const CsfTable& from, const CsfTable& to);
 

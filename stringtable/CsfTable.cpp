@@ -4,7 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "archive/BigArchive.h"
+#include "archive/CaseFold.h"
 #include "archive/GEN_COVERT.h"
 #include "archive/VTR_STR.h"
 
@@ -30,7 +30,8 @@ std::uint32_t HeaderField(std::string_view data, std::size_t offset) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < kFieldSize; ++i) {
         const std::size_t at = offset + i;
-        if (at < data.size()) value |= std::uint32_t(static_cast<unsigned char>(data[at])) << (8 * i);
+        if (at < data.size())
+            value |= std::uint32_t(static_cast<unsigned char>(data[at])) << (8 * i);
     }
     return value;
 }
@@ -74,7 +75,8 @@ std::u16string StoredUnits(std::string_view stored) {
     const auto* from = reinterpret_cast<const unsigned char*>(stored.data());
     for (std::size_t k = 0; k < pairs; ++k)
         units[k] = static_cast<char16_t>((0xFFu - from[2 * k + 1]) << 8 | (0xFFu - from[2 * k]));
-    if (stored.size() % 2 != 0) units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
+    if (stored.size() % 2 != 0)
+        units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
     return units;
 }
 
@@ -123,10 +125,9 @@ void AppendField(std::string& out, std::uint32_t value) {
 // Appends a count or length as four little-endian bytes; `what` names it when it does not fit.
 void AppendNumber(std::string& out, std::size_t value, const char* what, const CsfLabel* label) {
     if (value > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw VTR_STR::LimitExceeded(
-            std::string("The string table cannot be saved: ") + what +
-            (label ? " of label \"" + label->Name + "\"" : std::string()) +
-            " is too long for the CSF format.");
+        throw VTR_STR::LimitExceeded(std::string("The string table cannot be saved: ") + what +
+                                     (label ? " of label \"" + label->Name + "\"" : std::string()) +
+                                     " is too long for the CSF format.");
     AppendField(out, static_cast<std::uint32_t>(value));
 }
 
@@ -139,7 +140,7 @@ void AppendRecord(std::string& out, const CsfLabel& label) {
     // The tag must keep the marker four bytes long; a label never given one gets "RTS".
     out += label.HasExtra ? 'W' : ' ';
     out += label.StringTag.size() == kStringTagSize ? std::string_view(label.StringTag)
-                                                     : kDefaultStringTag;
+                                                    : kDefaultStringTag;
     AppendNumber(out, label.Value.size(), "the value", &label);
     AppendStoredUnits(out, label.Value);
     if (!label.HasExtra) return;
@@ -154,8 +155,8 @@ bool CsfTable::IsCsf(std::string_view bytes) { return bytes.substr(0, 4) == CsfS
 void CsfTable::Read(std::string_view data) {
     std::vector<CsfLabel> labels;
     // Room for the labels the header announces, as far as the data can hold them.
-    labels.reserve(std::min<std::size_t>(HeaderField(data, kLabelCountOffset),
-                                         data.size() / kSmallestRecord));
+    labels.reserve(
+        std::min<std::size_t>(HeaderField(data, kLabelCountOffset), data.size() / kSmallestRecord));
     std::size_t pos = kHeaderSize;
     while ((pos = data.find(LabelMarker, pos)) != std::string_view::npos) {
         CsfLabel label;
@@ -190,13 +191,13 @@ std::string CsfTable::Write() const {
 std::vector<std::size_t> CsfTable::Find(std::string_view name) const {
     std::vector<std::size_t> found;
     for (std::size_t i = 0; i < Labels.size(); ++i)
-        if (VTR_CORE::SameName(Labels[i].Name, name)) found.push_back(i);
+        if (CaseFold::SameName(Labels[i].Name, name)) found.push_back(i);
     return found;
 }
 
 std::optional<std::size_t> CsfTable::FindFirst(std::string_view name) const {
     for (std::size_t i = 0; i < Labels.size(); ++i)
-        if (VTR_CORE::SameName(Labels[i].Name, name)) return i;
+        if (CaseFold::SameName(Labels[i].Name, name)) return i;
     return std::nullopt;
 }
 
@@ -210,15 +211,15 @@ std::size_t CsfTable::Add(std::string name, std::u16string value) {
 
 void CsfTable::Delete(std::size_t index) {
     if (index >= Labels.size())
-        throw std::out_of_range("There is no label " + std::to_string(index + 1) + "; the table has " +
-                                std::to_string(Labels.size()) + ".");
+        throw std::out_of_range("There is no label " + std::to_string(index + 1) +
+                                "; the table has " + std::to_string(Labels.size()) + ".");
     Labels.erase(Labels.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void CsfTable::Rename(std::size_t index, std::string newName) {
     if (index >= Labels.size())
-        throw std::out_of_range("There is no label " + std::to_string(index + 1) + "; the table has " +
-                                std::to_string(Labels.size()) + ".");
+        throw std::out_of_range("There is no label " + std::to_string(index + 1) +
+                                "; the table has " + std::to_string(Labels.size()) + ".");
     Labels[index].Name = std::move(newName);
 }
 

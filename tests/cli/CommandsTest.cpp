@@ -102,31 +102,34 @@ TEST(Edits, ChangeTheArchiveInPlaceKeepingSignatureAndOrderOrLeaveItAsItWas) {
         EXPECT_EQ(after.empty() ? ReadBytes("game.big") : Joined(ArchiveContents("game.big")),
                   after.empty() ? before : after);
         EXPECT_EQ(ReadBytes("game.big").substr(0, 4), "BIG4");
-        EXPECT_EQ(dir.List(), (std::vector<std::string>{"New", "game.big"}));
+        EXPECT_EQ(dir.List(), (std::vector<std::string>{"New", "game.big", "game.big.lock"}));
         std::filesystem::current_path(previous);
     }
 }
 
 TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
-    // Records at 16, 32 and 48; data at 75, 80 and 85.
-    const std::string good =
-        MakeBig({{"one.txt", "11111"}, {"two.txt", "22222"}, {"three.txt", "333"}});
-    const auto patched = [&](std::size_t at, unsigned value) {
-        return std::string(good).replace(at, 4, BigEndian32(value));
+    // Records at 16, 32 and 48, the directory ends at 66; data at 75, 80 and 85.
+    const NamedData three{{"one.txt", "11111"}, {"two.txt", "22222"}, {"three.txt", "333"}};
+    const std::string good = MakeBig(three);
+    const auto patched = [](std::string bytes, std::size_t at, unsigned value) {
+        return bytes.replace(at, 4, BigEndian32(value));
     };
-    const std::tuple<std::string, int, std::string> rows[] = {
-        {good, 0, "3 entries read: nothing wrong."},
+    const std::string clean = "3 entries read: nothing wrong.\n";
+    std::vector<std::tuple<std::string, int, std::string>> rows = {
         {good.substr(0, good.size() - 1), 1,
          "wrong:    Entry 3 \"three.txt\": data at offset 85 with size 3 reaches past the end of "
-         "the file (87 bytes).\n3 entries read: 1 wrong, 1 doubtful.\n"},
-        {patched(32, 77), 1, "Entry 2 \"two.txt\": data at offset 77 overlaps the data of entry 1"},
-        {patched(32, 75), 0,
+         "the file (87 bytes).\n3 entries read: 1 wrong, 0 doubtful.\n"},
+        {patched(good, 32, 77), 1,
+         "Entry 2 \"two.txt\": data at offset 77 overlaps the data of entry 1"},
+        {patched(good, 32, 75), 0,
          "doubtful: Entry 2 \"two.txt\" shares its data with entry 1 \"one.txt\": replacing one "
          "in place would change the other.\n3 entries read: 0 wrong, 1 doubtful.\n"},
-        {patched(48, 40), 1, "over the directory"},
-        {patched(8, 2), 1, "The header counts 2 entries, but the directory holds 3 records."},
-        {patched(8, 4), 1, "The header counts 4"},
-        {patched(4, 0x01000000), 0, "gives the file length as 1"},
+        {patched(good, 48, 40), 1, "over the directory"},
+        {patched(good, 8, 2), 0, "2 entries read: nothing wrong.\n"},  // a record as stray bytes
+        {patched(good, 8, 4), 1, "wrong:    Entry 4 \"\": data at offset 1278358069"},
+        {good.substr(0, 40), 1,
+         "wrong:    Entry 2 at offset 32: the name is cut off by the end of the file (40 bytes)."},
+        {"BIGF\0\0\0\0\0", 1, "wrong:    The file is too short to be a BIG archive"},
         {MakeBig({{"a.txt", "1"}, {"A.TXT", "2"}}), 0,
          "Entry 2 \"A.TXT\" has the same name as entry 1"},
         {MakeBig({{"", "1"}}), 0, "Entry 1 has an empty name."},
@@ -134,6 +137,13 @@ TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
         {MakeBig({{"aux.txt", "1"}}), 0, "cannot be extracted on Windows"},
         {"BIGX and more bytes", 1, "not a BIG archive"},
     };
+    // The fields readers never use, and bytes of other writers before the data, are no finding:
+    // the header length as D + 8, D + 4, the first data offset and 0; a wrong archive size.
+    for (const int gap : {9, 0, 7})
+        for (const unsigned headerLength : {66u + 8, 66u + 4, 66u + gap, 0u}) {
+            std::string bytes = patched(MakeBig(three, gap, "BIG4"), 12, headerLength);
+            rows.emplace_back(bytes.replace(4, 4, std::string("\x7F\0\0\x01", 4)), 0, clean);
+        }
     TempDir dir;
     for (const auto& [bytes, status, finding] : rows) {
         testsupport::WriteBytes(dir.File("x.big"), bytes);
@@ -141,6 +151,30 @@ TEST(Verify, ReportsWhatIsWrongOrDoubtfulAndFailsOnlyForWhatIsWrong) {
         EXPECT_EQ(outcome.status, status) << outcome.out;
         EXPECT_TRUE(Contains(outcome.out, finding)) << outcome.out;
     }
+}
+
+TEST(Verify, ChecksSeveralArchivesInBlocksAndFailsWhenAnyIsWrong) {
+    TempDir dir;
+    testsupport::WriteBytes(dir.File("good.big"), MakeBig({{"a.txt", "1"}}));
+    testsupport::WriteBytes(dir.File("cut.big"), MakeBig({{"a.txt", "12"}}).substr(0, 30));
+    const std::string good = dir.File("good.big"), cut = dir.File("cut.big");
+    const std::string missing = dir.File("missing.big");
+    const Outcome all = RunTool({"verify", good, cut, missing, good});
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(all.out, good + ":\n1 entries read: nothing wrong.\n\n" + cut +
+                           ":\nwrong:    Entry 1 \"a.txt\": data at offset 39 with size 2 "
+                           "reaches past the end of the file (30 bytes).\n1 entries read: 1 "
+                           "wrong, 0 doubtful.\n\n" +
+                           missing + ":\nwrong:    Cannot open \"" + missing +
+                           "\": No such file or directory\n0 entries read: 1 wrong, 0 doubtful."
+                           "\n\n" +
+                           good + ":\n1 entries read: nothing wrong.\n");
+    EXPECT_EQ(RunTool({"verify", good, good}).status, 0);
+    const Outcome info = RunTool({"info", good, missing, good});
+    EXPECT_EQ(info.status, 1);
+    EXPECT_TRUE(Contains(info.out, good + ":\nsignature:  BIGF\nentries:    1\n")) << info.out;
+    EXPECT_TRUE(Contains(info.out, "\n\n" + missing + ":\n\n" + good + ":\n")) << info.out;
+    EXPECT_TRUE(Contains(info.err, "Cannot open \"" + missing)) << info.err;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/BigArchive.h"
+#include "archive/CaseFold.h"
 #include "archive/EntryPath.h"
 #include "archive/NamePattern.h"
 #include "archive/VTR_STR.h"
@@ -102,14 +103,27 @@ TEST(NamePattern, MatchesWithoutCaseWithEitherSeparatorAndWithWildcardsWhenAsked
             << pattern << " against " << name;
 }
 
-TEST(NamePattern, FoldedNamesAgreeWithSameNameForEveryPairOfBytes) {
+TEST(CaseFold, FoldsTheCodePagesLettersAndFindsTheFirstOfEachName) {
+    EXPECT_EQ(CaseFold::FoldedName("A\xC0\xD7\xDE\x8A\x9FZ"), "a\xE0\xD7\xFE\x9A\xFFz");
     for (int a = 0; a < 256; ++a)
         for (int b = 0; b < 256; ++b) {
             const std::string x(1, char(a)), y(1, char(b));
-            ASSERT_EQ(NamePattern::FoldedName(x) == NamePattern::FoldedName(y),
-                      VTR_CORE::SameName(x, y))
+            ASSERT_EQ(CaseFold::FoldedName(x) == CaseFold::FoldedName(y), CaseFold::SameName(x, y))
                 << a << " " << b;
+            if (CaseFold::SameName(x, y)) {
+                ASSERT_EQ(CaseFold::FoldedHash(x), CaseFold::FoldedHash(y)) << a << " " << b;
+            }
         }
+    // More names than the table's first size, so that it grows and probes past collisions.
+    std::vector<std::string> names;
+    std::vector<std::size_t> expected;
+    for (int i = 0; i < 40; ++i) {
+        names.push_back("Data\\File" + std::to_string(i % 13) + (i % 2 ? ".INI" : ".ini"));
+        expected.push_back(std::size_t(i < 13 ? i : i % 13));
+    }
+    EXPECT_EQ(CaseFold::FirstOfSameName(names.size(),
+                                        [&](std::size_t i) { return std::string_view(names[i]); }),
+              expected);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A file system double that forwards to the real one and fails the n-th operation (counting
-// every open, length, read, write, flush, close, create, rename, remove, mkdir and list from 1).
+// every open, length, read, write, flush, close, create, rename, remove, mkdir, list and lock
+// from 1).
 #pragma once
 
 #include <string>
@@ -51,6 +52,10 @@ public:
     std::vector<platform::FolderItem> ListFolder(const std::string& path) override {
         Step("list");
         return platform::RealFiles().ListFolder(path);
+    }
+    std::unique_ptr<platform::FileLock> TryLock(const std::string& lockPath) override {
+        Step("lock");
+        return platform::RealFiles().TryLock(lockPath);
     }
 
 private:

@@ -1,10 +1,9 @@
-// list and info: what an archive holds, without reading the entries' data.
+// list: the entries of an archive with their sizes, without reading their data.
 #include <charconv>
 
 #include "archive/EntryPath.h"
 #include "cli/ArchiveAccess.h"
-#include "cli/ArchiveCommands.h"
-#include "cli/Options.h"
+#include "cli/CommandParts.h"
 
 namespace cli {
 
@@ -71,29 +70,34 @@ std::string JsonListing(const VTR_CORE::BigArchive& archive) {
     return text;
 }
 
-}  // namespace
-
-int RunList(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {{"long", 'l', false}, {"json", 0, false}});
-    parsed.ExpectPositional(1, 1, "the archive to list");
-    const VTR_CORE::BigArchive archive = OpenArchive(parsed.Positional()[0]);
-    io.out << (parsed.Has("json") ? JsonListing(archive)
-                                  : TextListing(archive, parsed.Has("long")));
+int Run(const ParsedArgs& args, Io& io) {
+    const VTR_CORE::BigArchive archive = OpenArchive(args.Positional()[0]);
+    io.out << (args.Has("json") ? JsonListing(archive) : TextListing(archive, args.Has("long")));
     return ExitSuccess;
 }
 
-int RunInfo(const std::vector<std::string>& args, Io& io) {
-    const ParsedArgs parsed = ParseOptions(args, {});
-    parsed.ExpectPositional(1, 1, "the archive to describe");
-    const std::string& path = parsed.Positional()[0];
-    const VTR_CORE::BigArchive archive = OpenArchive(path);
-    std::int64_t dataSize = 0;
-    for (const VTR_CORE::ArchiveEntry& entry : archive.Entries) dataSize += entry.Size;
-    io.out << "signature:  " << archive.Signature() << "\n"
-           << "entries:    " << archive.Entries.size() << "\n"
-           << "file size:  " << platform::FileLength(path) << " bytes\n"
-           << "data size:  " << dataSize << " bytes\n";
-    return ExitSuccess;
+}  // namespace
+
+const Command& ListCommand() {
+    static const Command command{
+        "list",
+        "list the entries of an archive with their sizes",
+        {"[--long] [--json] ARCHIVE"},
+        {{"ARCHIVE", ValueKind::Archive}},
+        "the archive to list",
+        {{"long", 'l', "",
+          "also print the offset of the entry's data in the archive,\n"
+          "between the size and the name"},
+         {"json", 0, "",
+          "print a JSON array of objects with \"name\", \"size\" and\n"
+          "\"offset\" instead"}},
+        "Prints one line per entry, in directory order: its size in bytes, then its\n"
+        "name.\n",
+        NamesNote(),
+        {{"list --long game.big", "Lists size, data offset and name of each entry."},
+         {"list --json game.big > entries.json", "Writes the listing as JSON."}},
+        Run};
+    return command;
 }
 
 }  // namespace cli
