@@ -58,6 +58,9 @@ public:
     std::vector<platform::FolderItem> ListFolder(const std::string& path) override {
         return Real().ListFolder(path);
     }
+    std::unique_ptr<platform::FileLock> TryLock(const std::string& lockPath) override {
+        return Real().TryLock(lockPath);
+    }
 
 private:
     using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>;
