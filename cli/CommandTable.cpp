@@ -13,6 +13,8 @@ const Command& ReplaceCommand();
 const Command& RemoveCommand();
 const Command& RenameCommand();
 const Command& VerifyCommand();
+const Command& DiffCommand();
+const Command& OverlayCommand();
 const Command& Csf2StrCommand();
 const Command& Str2CsfCommand();
 const Command& CsfDiffCommand();
@@ -20,10 +22,10 @@ const Command& CsfMergeCommand();
 
 const std::vector<const Command*>& AllCommands() {
     static const std::vector<const Command*> commands = {
-        &ListCommand(),     &InfoCommand(),    &ExtractCommand(), &PackCommand(),
-        &AddCommand(),      &ReplaceCommand(), &RemoveCommand(),  &RenameCommand(),
-        &VerifyCommand(),   &Csf2StrCommand(), &Str2CsfCommand(), &CsfDiffCommand(),
-        &CsfMergeCommand(),
+        &ListCommand(),    &InfoCommand(),    &ExtractCommand(),  &PackCommand(),
+        &AddCommand(),     &ReplaceCommand(), &RemoveCommand(),   &RenameCommand(),
+        &VerifyCommand(),  &DiffCommand(),    &OverlayCommand(),  &Csf2StrCommand(),
+        &Str2CsfCommand(), &CsfDiffCommand(), &CsfMergeCommand(),
     };
     return commands;
 }
