@@ -1,7 +1,6 @@
 #include "archive/ArchiveOverlay.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "archive/NameGroups.h"
 
@@ -59,20 +58,19 @@ std::vector<bool> FindConflicts(const std::vector<OverlayName>& names,
         archives[a].ReadTogether(std::move(toRead[a]));
     // Names are compared in the order of their first copies in the archive files, so that the
     // blocks are used up before the next is read.
-    std::vector<std::size_t> order(names.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    const auto place = [&](std::size_t i) {
+    std::vector<std::pair<std::pair<std::size_t, std::int32_t>, std::size_t>> order;
+    order.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
         const OverlayCopy& first = names[i].Copies[0];
-        return std::pair(first.Archive,
-                         archives[first.Archive].Archive().Entries[first.Entry].Position);
-    };
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
+        order.push_back(
+            {{first.Archive, archives[first.Archive].Archive().Entries[first.Entry].Position}, i});
+    }
+    std::sort(order.begin(), order.end());
     PieceComparer comparer;
     std::vector<bool> conflicts(names.size());
     std::vector<EntryRef> copies;
     Progress done{0, std::int64_t(names.size()), 0, 0};
-    for (const std::size_t i : order) {
+    for (const auto& [place, i] : order) {
         copies.clear();
         for (const OverlayCopy& copy : names[i].Copies)
             copies.push_back({&archives.at(copy.Archive), copy.Entry});

@@ -7,11 +7,20 @@
 
 namespace VTR_CORE {
 
+NameGroups::NameGroups() {
+    for (std::size_t c = 0; c < fold_.size(); ++c)
+        fold_[c] = static_cast<char>(CaseFold::Fold(static_cast<unsigned char>(c)));
+}
+
 std::size_t NameGroups::Add(std::string_view name) {
+    // The folded bytes and their hash (FNV-1a) in one pass.
     scratch_.resize(name.size());
-    for (std::size_t i = 0; i < name.size(); ++i)
-        scratch_[i] = static_cast<char>(CaseFold::Fold(static_cast<unsigned char>(name[i])));
-    const std::uint64_t hash = CaseFold::FoldedHash(scratch_);
+    std::uint64_t hash = 14695981039346656037u;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char folded = fold_[static_cast<unsigned char>(name[i])];
+        scratch_[i] = folded;
+        hash = (hash ^ static_cast<unsigned char>(folded)) * 1099511628211u;
+    }
     if (2 * (keys_.size() + 1) > slots_.size()) Grow();
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {

@@ -2,6 +2,7 @@
 // over many names at once: no allocation per name, and each group's folded bytes kept once.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@ namespace VTR_CORE {
 
 class NameGroups {
 public:
+    NameGroups();
     // The group of `name`: groups are numbered 0, 1, ... in the order their first name came.
     std::size_t Add(std::string_view name);
     std::size_t Count() const { return keys_.size(); }
@@ -29,6 +31,7 @@ private:
     }
     void Grow();
 
+    std::array<char, 256> fold_;  // CaseFold::Fold of every byte, looked up without a call
     std::string folded_;
     std::vector<Key> keys_;
     std::vector<std::size_t> slots_;  // open addressing: a group number + 1, or 0 when empty
