@@ -12,8 +12,8 @@ EntryPieces::EntryPieces(BigArchive& archive, std::string shown)
     : archive_(&archive), shown_(std::move(shown)) {}
 
 std::string EntryPieces::EntryPlace(std::size_t index) const {
-    return "\"" + shown_ + "\": entry " + std::to_string(index + 1) + " \"" +
-           EntryPath::NameToUtf8(archive_->Entries.at(index).Name) + "\"";
+    return platform::Quoted(shown_) + ": " +
+           EntryPath::EntryLabel(index, archive_->Entries.at(index).Name);
 }
 
 platform::ReadableFile& EntryPieces::File() {
