@@ -114,6 +114,12 @@ protected:
     std::string A() const { return dir.File("a.big"); }
     std::string B() const { return dir.File("b.big"); }
     std::string C() const { return dir.File("c.big"); }
+    // A path as a JSON string holds it (Windows paths have backslashes).
+    static std::string Json(std::string path) {
+        for (std::size_t at = 0; (at = path.find('\\', at)) != std::string::npos; at += 2)
+            path.insert(at, 1, '\\');
+        return "\"" + path + "\"";
+    }
 };
 
 TEST_F(Overlay, NamesTheArchiveThatProvidesEachNameAndTheConflicts) {
@@ -136,12 +142,12 @@ TEST_F(Overlay, NamesTheArchiveThatProvidesEachNameAndTheConflicts) {
          {{"overlay", "--conflicts", "@a.big", "@c.big"}, 0, ""},
          {{"overlay", "--conflicts", "--json", "@c.big", "@b.big"},
           1,
-          "[\n  {\"name\": \"DATA\\\\Rules.INI\", \"size\": 3, \"archive\": \"" + B() +
-              "\", \"archives\": [\"" + C() + "\", \"" + B() + "\"]}\n]\n"},
+          "[\n  {\"name\": \"DATA\\\\Rules.INI\", \"size\": 3, \"archive\": " + Json(B()) +
+              ", \"archives\": [" + Json(C()) + ", " + Json(B()) + "]}\n]\n"},
          {{"overlay", "--json", "@c.big"},
           0,
-          "[\n  {\"name\": \"data\\\\rules.ini\", \"size\": 3, \"archive\": \"" + C() +
-              "\"},\n  {\"name\": \"only-c.txt\", \"size\": 1, \"archive\": \"" + C() + "\"}\n]\n"},
+          "[\n  {\"name\": \"data\\\\rules.ini\", \"size\": 3, \"archive\": " + Json(C()) +
+              "},\n  {\"name\": \"only-c.txt\", \"size\": 1, \"archive\": " + Json(C()) + "}\n]\n"},
          {{"overlay", "@a.big", "@missing.big"}, 2, ""},
          {{"overlay"}, 2, ""}});
 }
