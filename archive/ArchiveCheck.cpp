@@ -20,8 +20,8 @@ struct Record {
 
 // "Entry 3 "name"" at the start of a message, "entry 3 "name"" inside one.
 std::string Label(const Record& record, bool atStart = true) {
-    return (atStart ? "Entry " : "entry ") + std::to_string(record.index + 1) + " \"" +
-           EntryPath::NameToUtf8(record.name) + "\"";
+    return (atStart ? "Entry " : "entry ") + std::to_string(record.index + 1) + " " +
+           EntryPath::ShownName(record.name);
 }
 
 constexpr std::size_t ReadBlock = 1 << 20;

@@ -56,8 +56,7 @@ private:
 std::vector<TreeNode> BuildTreeNodes(std::span<const std::string> names) {
     std::vector<TreeNode> nodes;
     Builder builder(nodes);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        builder.AddEntry(names[i], static_cast<int>(i));
+    for (std::size_t i = 0; i < names.size(); ++i) builder.AddEntry(names[i], static_cast<int>(i));
     return nodes;
 }
 

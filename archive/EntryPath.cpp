@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "archive/BigArchive.h"
+#include "archive/Utf8.h"
 #include "archive/VTR_STR.h"
 #include "platform/CodePage.h"
 
@@ -17,44 +18,9 @@ using VTR_STR::MalformedData;
 
 using platform::Quoted;
 
-void AppendUtf8(char16_t ch, std::string& out) {
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | ch >> 6);
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | ch >> 12);
-        out += static_cast<char>(0x80 | (ch >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-}
-
-// Decodes the character at `at` and moves past it; -1 for bytes that are not UTF-8
-// (overlong forms and surrogates included).
-long NextCodePoint(std::string_view text, std::size_t& at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    const int length = lead < 0x80                   ? 1
-                       : lead >= 0xC2 && lead < 0xE0 ? 2
-                       : lead >= 0xE0 && lead < 0xF0 ? 3
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                     : 0;
-    if (length == 0 || at + length > text.size()) return -1;
-    long code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return -1;
-        code = code << 6 | (byte(at + i) & 0x3F);
-    }
-    const long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) return -1;
-    at += length;
-    return code;
-}
-
-std::string CodePointLabel(long code) {
+std::string CodePointLabel(char32_t code) {
     char label[16];
-    std::snprintf(label, sizeof label, "U+%04lX", code);
+    std::snprintf(label, sizeof label, "U+%04lX", static_cast<unsigned long>(code));
     return label;
 }
 
@@ -76,9 +42,9 @@ std::string SegmentProblem(std::string_view segment, bool windowsRules) {
     if (segment == "..") return "it has a \"..\" segment, which would leave the folder";
     if (segment == ".") return "it has a \".\" segment";
     if (!windowsRules) return {};
-    if (IsDeviceName(segment)) return "\"" + NameToUtf8(segment) + "\" is a device name on Windows";
+    if (IsDeviceName(segment)) return ShownName(segment) + " is a device name on Windows";
     if (segment.back() == '.' || segment.back() == ' ')
-        return "\"" + NameToUtf8(segment) + "\" ends in a dot or a space, which Windows drops";
+        return ShownName(segment) + " ends in a dot or a space, which Windows drops";
     for (const char c : segment) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || std::string_view("<>\"|?*").find(c) != std::string_view::npos)
@@ -102,20 +68,16 @@ std::string NameProblem(std::string_view name) {
 
 }  // namespace
 
-std::string NameToUtf8(std::string_view name) {
-    std::string text;
-    text.reserve(name.size());
-    for (const char byte : name)
-        AppendUtf8(platform::ByteToChar(static_cast<unsigned char>(byte)), text);
-    return text;
-}
+std::string NameToUtf8(std::string_view name) { return Utf8::FromCodePage(name); }
 
 std::string Utf8ToName(std::string_view text) {
     std::string name;
     name.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
-        const long code = NextCodePoint(text, at);
-        if (code < 0) throw MalformedData(Quoted(text) + " is not valid UTF-8 text.");
+        char32_t code = 0;
+        const std::size_t length = Utf8::At(text, at, code);
+        if (length == 0) throw MalformedData(Quoted(text) + " is not valid UTF-8 text.");
+        at += length;
         const int byte = code > 0xFFFF ? -1 : platform::CharToByte(static_cast<char16_t>(code));
         if (byte < 0)
             throw LimitExceeded(Quoted(text) + " holds the character " + CodePointLabel(code) +

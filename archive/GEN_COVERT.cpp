@@ -38,6 +38,13 @@ std::string LongToBytes(std::int32_t value, bool bigEndian) {
     return bigEndian ? std::string{high, upper, lower, low} : std::string{low, lower, upper, high};
 }
 
+std::string UnsignedToBytes(std::uint32_t value, bool bigEndian) {
+    std::string bytes(4, '\0');
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[bigEndian ? 3 - i : i] = static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
 std::uint32_t BytesToUnsigned(std::string_view bytes, bool littleEndian) {
     if (bytes.size() < 4)
         throw std::invalid_argument("A number needs four bytes, but only " +

@@ -16,6 +16,9 @@ std::string LongToBytes(std::int32_t value, bool bigEndian);
 // throws std::overflow_error.
 std::int32_t BytesToLong(std::string_view bytes, bool littleEndian);
 
+// Four bytes for an unsigned number, for fields that hold up to 4294967295.
+std::string UnsignedToBytes(std::uint32_t value, bool bigEndian);
+
 // The first four bytes as an unsigned number, for readers that report a value out of range
 // themselves. Fewer than four bytes throws std::invalid_argument.
 std::uint32_t BytesToUnsigned(std::string_view bytes, bool littleEndian);

@@ -34,8 +34,9 @@ ProgressCallback FollowProgress() {
 
 std::size_t EntryIndex(std::int32_t index) {
     if (index < 0 || static_cast<std::size_t>(index) >= Archive().Entries.size())
-        throw std::out_of_range("There is no entry " + std::to_string(index + 1) + "; the archive has " +
-                                std::to_string(Archive().Entries.size()) + ".");
+        throw std::out_of_range("There is no entry " + std::to_string(index + 1) +
+                                "; the archive has " + std::to_string(Archive().Entries.size()) +
+                                ".");
     return static_cast<std::size_t>(index);
 }
 
@@ -65,8 +66,7 @@ void ReadEntryCount(const std::string& path) {
     try {
         archive.EntryCount = GEN_COVERT::BytesToLong(bytes, false);
     } catch (const std::overflow_error&) {
-        std::uint32_t count = 0;
-        for (const char byte : bytes) count = count << 8 | static_cast<unsigned char>(byte);
+        const std::uint32_t count = GEN_COVERT::BytesToUnsigned(bytes, false);
         throw VTR_STR::LimitExceeded("The archive lists " + std::to_string(count) +
                                      " entries; at most " + std::to_string(MaxEntries) +
                                      " are supported.");

@@ -41,6 +41,7 @@ void RunStringTableFigures(Context& context);
 void RunStrFigures(Context& context);
 void RunWindowFigures(Context& context);
 void RunCliFigures(Context& context);
+void RunMountFigures(Context& context);
 void RunCompareFigures(Context& context);
 
 }  // namespace bench

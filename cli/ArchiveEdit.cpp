@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "archive/EditLock.h"
+#include "archive/VTR_STR.h"
 #include "cli/ArchiveAccess.h"
 #include "cli/ProgressBar.h"
 
@@ -13,6 +14,14 @@ namespace {
 constexpr std::chrono::milliseconds DefaultWait{10000};
 // A day: longer waits are surely a typing mistake.
 constexpr double LongestWait = 86400;
+
+bool ChangedMeanwhile(const VTR_CORE::BigArchive& archive) {
+    try {
+        return archive.SourceChanged();
+    } catch (const std::exception&) {
+        return false;  // the failure that led here is the one to report
+    }
+}
 
 }  // namespace
 
@@ -37,7 +46,13 @@ void EditArchive(const std::string& path, const ParsedArgs& args, Io& io,
     VTR_CORE::BigArchive archive = OpenArchive(path);
     change(archive);
     ProgressBar bar(io, "writing", std::int64_t(archive.Entries.size()), archive.WrittenLength());
-    archive.Write(path, bar.Callback());
+    try {
+        archive.Write(path, bar.Callback());
+    } catch (const platform::FileError&) {
+        // Its entries could not be read because a program that does not wait changed it.
+        if (ChangedMeanwhile(archive)) throw VTR_STR::ArchiveBusy(VTR_CORE::BusyMessage(path));
+        throw;
+    }
 }
 
 }  // namespace cli

@@ -19,13 +19,19 @@ const Command& Csf2StrCommand();
 const Command& Str2CsfCommand();
 const Command& CsfDiffCommand();
 const Command& CsfMergeCommand();
+#ifdef VANTOR_HAVE_FUSE
+const Command& MountCommand();
+#endif
 
 const std::vector<const Command*>& AllCommands() {
     static const std::vector<const Command*> commands = {
-        &ListCommand(),    &InfoCommand(),    &ExtractCommand(),  &PackCommand(),
-        &AddCommand(),     &ReplaceCommand(), &RemoveCommand(),   &RenameCommand(),
-        &VerifyCommand(),  &DiffCommand(),    &OverlayCommand(),  &Csf2StrCommand(),
+        &ListCommand(),    &InfoCommand(),    &ExtractCommand(), &PackCommand(),
+        &AddCommand(),     &ReplaceCommand(), &RemoveCommand(),  &RenameCommand(),
+        &VerifyCommand(),  &DiffCommand(),    &OverlayCommand(), &Csf2StrCommand(),
         &Str2CsfCommand(), &CsfDiffCommand(), &CsfMergeCommand(),
+#ifdef VANTOR_HAVE_FUSE
+        &MountCommand(),  // Linux, where libfuse3 is found
+#endif
     };
     return commands;
 }

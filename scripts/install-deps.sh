@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           desktop-file-utils shared-mime-info groff-base
           libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core
-          g++-mingw-w64-x86-64-posix googletest wine64)
+          g++-mingw-w64-x86-64-posix googletest wine64
+          pkg-config libfuse3-dev fuse3)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -14,10 +14,10 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 24;
 constexpr std::size_t kLabelCountOffset = 8;
-constexpr std::size_t kLanguageOffset = 16;
+constexpr std::size_t kReservedOffset = 16;
+constexpr std::size_t kLanguageOffset = 20;
 // A label marker, a string count and a name length.
 constexpr std::size_t kSmallestRecord = 12;
-constexpr std::size_t kUnusedOffset = 20;
 constexpr std::size_t kFieldSize = 4;
 constexpr std::size_t kStringTagSize = 3;
 // A length the codec cannot hold (2^31 or more) reaches past any data.
@@ -25,15 +25,12 @@ constexpr std::uint64_t kBeyondData = std::numeric_limits<std::uint64_t>::max();
 constexpr std::string_view kDefaultStringTag = "RTS";
 constexpr std::string_view kExtraMarker = "WRTS";
 
-// The four bytes at `offset` as an unsigned little-endian number; 0 where the data is short.
+// The four bytes at `offset` as an unsigned little-endian number; the bytes missing where the
+// data is short count as 0.
 std::uint32_t HeaderField(std::string_view data, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < kFieldSize; ++i) {
-        const std::size_t at = offset + i;
-        if (at < data.size())
-            value |= std::uint32_t(static_cast<unsigned char>(data[at])) << (8 * i);
-    }
-    return value;
+    std::string field(kFieldSize, '\0');
+    if (offset < data.size()) data.substr(offset, kFieldSize).copy(field.data(), kFieldSize);
+    return GEN_COVERT::BytesToUnsigned(field, true);
 }
 
 // Walks one label record. A field cut off by the end of the data reads as 0; a length runs to
@@ -67,20 +64,7 @@ private:
     std::size_t pos_;
 };
 
-// Stored value bytes: each pair, inverted, is one UTF-16 code unit, low byte first. A lone last
-// byte gives the code unit of its low byte alone.
-std::u16string StoredUnits(std::string_view stored) {
-    std::u16string units((stored.size() + 1) / 2, u'\0');
-    const std::size_t pairs = stored.size() / 2;
-    const auto* from = reinterpret_cast<const unsigned char*>(stored.data());
-    for (std::size_t k = 0; k < pairs; ++k)
-        units[k] = static_cast<char16_t>((0xFFu - from[2 * k + 1]) << 8 | (0xFFu - from[2 * k]));
-    if (stored.size() % 2 != 0)
-        units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
-    return units;
-}
-
-void AppendStoredUnits(std::string& out, std::u16string_view units) {
+void AppendEncodedValue(std::string& out, std::u16string_view units) {
     const std::size_t start = out.size();
     out.resize(start + units.size() * 2);
     char* at = out.data() + start;
@@ -100,7 +84,7 @@ void ReadString(RecordReader& in, CsfLabel& label) {
     label.StringTag = std::string(marker.substr(1));
     label.HasExtra = marker == kExtraMarker;
     const std::uint64_t units = in.Field();
-    label.Value = StoredUnits(in.Take(units >= kBeyondData / 2 ? kBeyondData : units * 2));
+    label.Value = DecodeValue(in.Take(units >= kBeyondData / 2 ? kBeyondData : units * 2));
     if (label.HasExtra) label.Extra = std::string(in.Take(in.Field()));
 }
 
@@ -119,7 +103,7 @@ std::size_t ReadRecord(std::string_view data, std::size_t markerPos, CsfLabel& l
 }
 
 void AppendField(std::string& out, std::uint32_t value) {
-    for (std::size_t i = 0; i < kFieldSize; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+    out += GEN_COVERT::UnsignedToBytes(value, false);
 }
 
 // Appends a count or length as four little-endian bytes; `what` names it when it does not fit.
@@ -142,13 +126,30 @@ void AppendRecord(std::string& out, const CsfLabel& label) {
     out += label.StringTag.size() == kStringTagSize ? std::string_view(label.StringTag)
                                                     : kDefaultStringTag;
     AppendNumber(out, label.Value.size(), "the value", &label);
-    AppendStoredUnits(out, label.Value);
+    AppendEncodedValue(out, label.Value);
     if (!label.HasExtra) return;
     AppendNumber(out, label.Extra.size(), "the extra value", &label);
     out += label.Extra;
 }
 
 }  // namespace
+
+std::u16string DecodeValue(std::string_view stored) {
+    std::u16string units((stored.size() + 1) / 2, u'\0');
+    const std::size_t pairs = stored.size() / 2;
+    const auto* from = reinterpret_cast<const unsigned char*>(stored.data());
+    for (std::size_t k = 0; k < pairs; ++k)
+        units[k] = static_cast<char16_t>((0xFFu - from[2 * k + 1]) << 8 | (0xFFu - from[2 * k]));
+    if (stored.size() % 2 != 0)
+        units.back() = static_cast<char16_t>(0xFFu - from[stored.size() - 1]);
+    return units;
+}
+
+std::string EncodeValue(std::u16string_view units) {
+    std::string stored;
+    AppendEncodedValue(stored, units);
+    return stored;
+}
 
 bool CsfTable::IsCsf(std::string_view bytes) { return bytes.substr(0, 4) == CsfSignature; }
 
@@ -164,8 +165,8 @@ void CsfTable::Read(std::string_view data) {
         labels.push_back(std::move(label));
     }
     Labels = std::move(labels);
+    Reserved = HeaderField(data, kReservedOffset);
     Language = HeaderField(data, kLanguageOffset);
-    Unused = HeaderField(data, kUnusedOffset);
 }
 
 std::string CsfTable::Write() const {
@@ -182,8 +183,8 @@ std::string CsfTable::Write() const {
     AppendField(out, WrittenVersion);
     AppendNumber(out, Labels.size(), "the label count", nullptr);
     AppendNumber(out, strings, "the string count", nullptr);
+    AppendField(out, Reserved);
     AppendField(out, Language);
-    AppendField(out, Unused);
     for (const CsfLabel& label : Labels) AppendRecord(out, label);
     return out;
 }

@@ -2,7 +2,8 @@
 // each value with every UTF-16 code unit as stored, and the header fields worth keeping.
 //
 // Layout (all integers 32-bit little-endian): a 24-byte header " FSC", version, label count,
-// string count, language, an unused field; then label records one after another:
+// string count, a reserved field (0 in the tables seen), the language; then label records one
+// after another:
 //   " LBL", string count, name length N, N name bytes,
 //   and for a string count of 1: the string marker (" RTS", or "WRTS" for a string that carries
 //   an extra value), value length V in UTF-16 code units, 2V value bytes (UTF-16 little-endian
@@ -34,12 +35,18 @@ struct CsfLabel {
     bool operator==(const CsfLabel&) const = default;
 };
 
+// The value codec: stored value bytes to UTF-16 code units (each byte pair, inverted, is one
+// unit, low byte first; a lone last byte gives the unit of its low byte alone), and back.
+std::u16string DecodeValue(std::string_view stored);
+std::string EncodeValue(std::u16string_view units);
+
 class CsfTable {
 public:
     std::vector<CsfLabel> Labels;
-    // The language field of the header, and the field after it, kept as read.
+    // The language field of the header (bytes 20-23), and the reserved field before it (bytes
+    // 16-19), both kept as read.
     std::uint32_t Language = 0;
-    std::uint32_t Unused = 0;
+    std::uint32_t Reserved = 0;
 
     // True when `bytes` begin with the CSF signature.
     static bool IsCsf(std::string_view bytes);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "archive/Utf8.h"
 #include "archive/VTR_STR.h"
 #include "platform/CodePage.h"
 #include "stringtable/CsfCompare.h"
@@ -14,106 +15,9 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kLanguageComment = "language:";
+constexpr std::string_view kReservedComment = "reserved:";
 constexpr std::string_view kEmptyExtra = "\\";
 constexpr std::string_view kHex = "0123456789ABCDEF";
-
-// ---- UTF-8 ----
-
-// The code point at `i` and its length in bytes; 0 when the bytes there are not UTF-8 (overlong
-// forms, surrogates and code points past U+10FFFF included).
-std::size_t Utf8At(std::string_view s, std::size_t i, char32_t& cp) {
-    const unsigned char lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    }
-    std::size_t length;
-    char32_t least;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, least = 0x80, cp = lead & 0x1Fu;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, least = 0x800, cp = lead & 0x0Fu;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, least = 0x10000, cp = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < length) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const unsigned char next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) return 0;
-        cp = cp << 6 | (next & 0x3Fu);
-    }
-    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
-
-std::size_t FirstNonUtf8(std::string_view s) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    char32_t cp;
-    for (std::size_t i = 0; i < s.size();) {
-        std::uint64_t eight;
-        if (s.size() - i >= 8 && (std::memcpy(&eight, s.data() + i, 8), (eight & kHighBits) == 0)) {
-            i += 8;  // eight ASCII bytes
-            continue;
-        }
-        if (static_cast<unsigned char>(s[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = Utf8At(s, i, cp);
-        if (length == 0) return i;
-        i += length;
-    }
-    return std::string_view::npos;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | cp >> 6));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | cp >> 12));
-        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | cp >> 18));
-        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-void AppendUnits(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-        return;
-    }
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-}
-
-std::string Windows1252ToUtf8(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 8);
-    for (char byte : bytes)
-        AppendUtf8(text, platform::ByteToChar(static_cast<unsigned char>(byte)));
-    return text;
-}
-
-std::u16string Utf8Units(std::string_view text) {
-    std::u16string units;
-    units.reserve(text.size());
-    char32_t cp;
-    for (std::size_t i = 0; i < text.size();) {
-        i += Utf8At(text, i, cp);
-        AppendUnits(units, cp);
-    }
-    return units;
-}
 
 // ---- Escapes ----
 
@@ -166,7 +70,7 @@ std::size_t AppendPlainRun(std::string& out, std::u16string_view units, std::siz
 // Appends the unit at `i`, which is forced or does not stand for itself as one byte; returns
 // how many units it took (two for a surrogate pair).
 std::size_t AppendNonPlain(std::string& out, std::u16string_view units, std::size_t i,
-                          Forced forced) {
+                           Forced forced) {
     const char16_t u = units[i];
     const bool isForced = (i == 0 && forced.first) || (i + 1 == units.size() && forced.last);
     if (isForced) {
@@ -180,12 +84,12 @@ std::size_t AppendNonPlain(std::string& out, std::u16string_view units, std::siz
     } else if (u == u'\\') {
         out += LoneBackslashReadsBack(units, i + 1, forced) ? "\\" : "\\\\";
     } else if (IsHighSurrogate(u) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
+        Utf8::Append(out, 0x10000 + ((u - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
         return 2;
     } else if (IsControl(u) || IsHighSurrogate(u) || IsLowSurrogate(u)) {
         AppendUnitEscape(out, u);  // UTF-8 cannot hold an unpaired surrogate
     } else {
-        AppendUtf8(out, u);
+        Utf8::Append(out, u);
     }
     return 1;
 }
@@ -244,8 +148,8 @@ std::u16string Unescape(std::string_view s) {
             }
         }
         char32_t cp;
-        i += Utf8At(s, i, cp);
-        AppendUnits(units, cp);
+        i += Utf8::At(s, i, cp);
+        Utf8::AppendUnits(units, cp);
     }
     return units;
 }
@@ -362,20 +266,29 @@ private:
         }
     }
 
+    // "// language: N" and "// reserved: N" before the first block give the header's fields.
     void OnComment(std::string_view text) {
         text = Trim(text);
-        if (state_ != State::Label || !doc_.Lines.empty() || !text.starts_with(kLanguageComment))
-            return;
-        const std::string_view number = Trim(text.substr(kLanguageComment.size()));
+        if (state_ != State::Label || !doc_.Lines.empty()) return;
+        if (HeaderField(text, kLanguageComment, "language", doc_.Table.Language))
+            doc_.HasLanguage = true;
+        else
+            HeaderField(text, kReservedComment, "reserved field", doc_.Table.Reserved);
+    }
+
+    // True when `text` is `prefix` and a number, which goes to `field`.
+    bool HeaderField(std::string_view text, std::string_view prefix, const char* what,
+                     std::uint32_t& field) {
+        if (!text.starts_with(prefix)) return false;
+        const std::string_view number = Trim(text.substr(prefix.size()));
         if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
-            return;  // an ordinary comment that happens to start with the word
-        std::uint32_t language = 0;
+            return false;  // an ordinary comment that happens to start with the word
         const auto [end, error] =
-            std::from_chars(number.data(), number.data() + number.size(), language);
+            std::from_chars(number.data(), number.data() + number.size(), field);
         if (error != std::errc() || end != number.data() + number.size())
-            Fail(lines_.Number(), "the language must be a number from 0 to 4294967295");
-        doc_.Table.Language = language;
-        doc_.HasLanguage = true;
+            Fail(lines_.Number(),
+                 std::string("the ") + what + " must be a number from 0 to 4294967295");
+        return true;
     }
 
     void OnEnd() {
@@ -422,7 +335,7 @@ private:
     std::string NameBytes(std::string_view text) {
         for (char c : text)
             if (static_cast<unsigned char>(c) >= 0x80)
-                return CodePageBytes(Utf8Units(text), "the label name");
+                return CodePageBytes(Utf8::ToUnits(text), "the label name");
         return std::string(text);  // ASCII: the same bytes
     }
 
@@ -468,10 +381,10 @@ std::string_view DecodedText(std::string_view bytes, const std::string& file, St
                              std::string& converted) {
     const bool bom = bytes.starts_with(kBom);
     if (bom) bytes.remove_prefix(kBom.size());
-    const std::size_t bad = encoding == StrEncoding::Windows1252 ? 0 : FirstNonUtf8(bytes);
+    const std::size_t bad = encoding == StrEncoding::Windows1252 ? 0 : Utf8::FirstInvalid(bytes);
     if (bad == std::string_view::npos) return bytes;
     if (encoding == StrEncoding::Windows1252 || (encoding == StrEncoding::Detect && !bom)) {
-        converted = Windows1252ToUtf8(bytes);
+        converted = Utf8::FromCodePage(bytes);
         return converted;
     }
     std::string byte;
@@ -510,7 +423,7 @@ void AppendName(std::string& out, const CsfLabel& label, std::size_t index,
         if (static_cast<unsigned char>(byte) < 0x80) {
             out.push_back(byte);
         } else {
-            AppendUtf8(out, platform::ByteToChar(static_cast<unsigned char>(byte)));
+            Utf8::Append(out, platform::ByteToChar(static_cast<unsigned char>(byte)));
         }
     }
 }
@@ -562,6 +475,10 @@ std::string WriteStr(const CsfTable& table, const std::string& source, bool lf) 
     out.reserve(estimate);
     out += "// language: " + std::to_string(table.Language);
     out += eol;
+    if (table.Reserved != 0) {
+        out += "// reserved: " + std::to_string(table.Reserved);
+        out += eol;
+    }
     for (std::size_t i = 0; i < table.Labels.size(); ++i)
         AppendBlock(out, table.Labels[i], i, source, eol);
     return out;

@@ -2,6 +2,7 @@
 // double quotes, an optional extra line for a "WRTS" string, and END.
 //
 //   // language: 8            the header's language field (written by WriteStr, read back)
+//   // reserved: 1            the header's reserved field, written only when it is not 0
 //   GUI:Greeting              label name, surrounding blanks trimmed
 //   "Hello,\nworld"           the value: everything between the first and last double quote
 //   greeting_voice            the extra value of a "WRTS" string (optional)
@@ -26,7 +27,8 @@ namespace VTR_CSF {
 enum class StrEncoding { Detect, Utf8, Windows1252 };
 
 struct StrDocument {
-    // Language is the one a "// language: N" line before the first block gives, else 0.
+    // Language and Reserved are what "// language: N" and "// reserved: N" lines before the
+    // first block give, else 0.
     CsfTable Table;
     bool HasLanguage = false;
     // The 1-based line of each label's name.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "archive/GEN_COVERT.h"
+
 namespace VTR_CSF {
 
 namespace {
@@ -14,17 +16,10 @@ constexpr char16_t kLf = u'\n';
 std::string ZeroField() { return std::string(kFieldSize, '\0'); }
 
 std::uint32_t FieldValue(const std::string& field) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < kFieldSize && i < field.size(); ++i)
-        value |= std::uint32_t(static_cast<unsigned char>(field[i])) << (8 * i);
-    return value;
+    return GEN_COVERT::BytesToUnsigned(field, true);
 }
 
-std::string FieldBytes(std::uint32_t value) {
-    std::string bytes(kFieldSize, '\0');
-    for (std::size_t i = 0; i < kFieldSize; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
-    return bytes;
-}
+std::string FieldBytes(std::uint32_t value) { return GEN_COVERT::UnsignedToBytes(value, false); }
 
 // The editor shows line breaks as CR LF.
 std::u16string ForDisplay(std::u16string_view units) {
@@ -145,8 +140,8 @@ CsfTable ToCsfTable() {
     CsfTable table;
     for (const LabelRecord& record : StringTable())
         if (record.InUse) table.Labels.push_back(LabelOf(record));
+    table.Reserved = FieldValue(HeaderUnused());
     table.Language = FieldValue(HeaderLanguage());
-    table.Unused = FieldValue(HeaderUnused());
     return table;
 }
 
@@ -155,8 +150,8 @@ void FromCsfTable(const CsfTable& table) {
     auto& records = StringTable();
     records.reserve(table.Labels.size());
     for (const CsfLabel& label : table.Labels) records.push_back(RecordOf(label));
+    HeaderUnused() = FieldBytes(table.Reserved);
     HeaderLanguage() = FieldBytes(table.Language);
-    HeaderUnused() = FieldBytes(table.Unused);
 }
 
 void ReadStringTable(std::string_view data) {
@@ -169,28 +164,6 @@ void ReadStringTable(std::string_view data) {
 std::string WriteStringTable() {
     CsfInitialise();
     return ToCsfTable().Write();
-}
-
-std::u16string DecodeValue(std::string_view stored) {
-    std::u16string units;
-    units.reserve(stored.size() / 2 + 1);
-    for (std::size_t i = 0; i < stored.size(); i += 2) {
-        const unsigned low = 0xFFu - static_cast<unsigned char>(stored[i]);
-        const unsigned high =
-            i + 1 < stored.size() ? 0xFFu - static_cast<unsigned char>(stored[i + 1]) : 0u;
-        units.push_back(static_cast<char16_t>(high << 8 | low));
-    }
-    return ForDisplay(units);
-}
-
-std::string EncodeValue(std::u16string_view text) {
-    std::string stored;
-    stored.reserve(text.size() * 2);
-    for (const char16_t unit : FromDisplay(text)) {
-        stored.push_back(static_cast<char>(0xFFu - (unit & 0xFFu)));
-        stored.push_back(static_cast<char>(0xFFu - (unit >> 8)));
-    }
-    return stored;
 }
 
 }  // namespace VTR_CSF

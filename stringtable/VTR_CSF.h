@@ -80,11 +80,4 @@ std::string WriteStringTable();
 CsfTable ToCsfTable();
 void FromCsfTable(const CsfTable& table);
 
-// Stored value bytes to text: each byte pair, inverted, is one UTF-16 code unit; an LF becomes
-// CR LF. A lone last byte gives the code unit of its low byte alone.
-std::u16string DecodeValue(std::string_view stored);
-// Text to stored value bytes: CR LF and a lone CR become LF, then each code unit is written as
-// two inverted bytes, low byte first.
-std::string EncodeValue(std::u16string_view text);
-
 }  // namespace VTR_CSF

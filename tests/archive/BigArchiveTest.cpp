@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "archive/ArchiveCheck.h"
 #include "archive/BigArchive.h"
 #include "archive/VTR_CORE.h"
 #include "archive/VTR_STR.h"
@@ -143,6 +144,28 @@ TEST_P(BigArchiveTest, MalformedDirectoriesFailAtOnceNamingTheFault) {
     BigArchive longest;
     longest.Open(Put("n255.big", oneRecord(0, 4, name255 + '\0', "tail")), true);
     EXPECT_EQ(Table(longest), (NamedData{{name255, GetParam()}}));
+}
+
+// The check reads the directory with the loader's reader, collecting faults instead of stopping:
+// it finds an archive wrong exactly when the loader refuses it, over every truncated prefix of
+// an archive and with stray bytes between directory and data.
+TEST_P(BigArchiveTest, TheCheckFindsWrongWhatTheLoaderRefusesAndNothingElse) {
+    const NamedData entries{{"Data\\a.ini", "[A]\r\n"}, {"b.txt", ""}, {"c.bin", "0123456789"}};
+    for (const int gap : {9, 0, 7}) {
+        const std::string full = Big(entries, gap);
+        for (std::size_t size = 0; size <= full.size(); ++size) {
+            SCOPED_TRACE(std::to_string(gap) + " bytes between, " + std::to_string(size));
+            const std::string path = Put("p.big", full.substr(0, size));
+            BigArchive archive;
+            const std::string refusal = Message([&] { archive.Open(path, false); });
+            const ArchiveCheck::Report report = ArchiveCheck::CheckArchive(path);
+            EXPECT_EQ(report.AnyWrong(), !refusal.empty()) << refusal;
+            if (refusal.empty()) {
+                EXPECT_EQ(report.entriesRead, std::int64_t(archive.Entries.size()));
+                EXPECT_TRUE(report.findings.empty());
+            }
+        }
+    }
 }
 
 // Names read from a directory share blocks of storage: each must still be its own value. The

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
+#include <set>
+#include <thread>
 
 #include "tests/cli/CliTestSupport.h"
 
@@ -124,6 +127,37 @@ TEST(BlackBox, UnsafeNamesAreReportedAndNothingIsWrittenOutsideTheFolder) {
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), unsafe.size());
     EXPECT_EQ(outcome.err.find('\r'), std::string::npos);
     EXPECT_EQ(FilesUnder(dir.path()), expected);
+}
+
+TEST(BlackBox, TwentyEditsStartedTogetherWaitForEachOtherAndAllLand) {
+    constexpr int Edits = 20;
+    TempDir dir;
+    const std::string archive = dir.File("game.big");
+    testsupport::WriteBytes(archive,
+                            testsupport::MakeBig({{"base.txt", std::string(100000, 'b')}}));
+    std::vector<std::unique_ptr<TempDir>> scratch;
+    std::vector<Outcome> outcomes(Edits);
+    std::vector<std::thread> runs;
+    for (int i = 0; i < Edits; ++i) {
+        const std::string name = "new" + std::to_string(i) + ".txt";
+        testsupport::WriteBytes(dir.File(name), "bytes of " + name);
+        scratch.push_back(std::make_unique<TempDir>());
+        runs.emplace_back([&, i, name] {
+            outcomes[i] = RunProgram({"add", archive, dir.File(name), "--as", name}, *scratch[i]);
+        });
+    }
+    for (std::thread& run : runs) run.join();
+    for (const Outcome& outcome : outcomes) EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const testsupport::NamedData contents = ArchiveContents(archive);
+    ASSERT_EQ(contents.size(), std::size_t(Edits) + 1);
+    std::set<std::string> added;
+    for (const auto& [name, data] : contents)
+        if (name != "base.txt") {
+            EXPECT_EQ(data, "bytes of " + name);
+            added.insert(name);
+        }
+    EXPECT_EQ(added.size(), std::size_t(Edits));
+    EXPECT_EQ(dir.List().size(), std::size_t(Edits) + 2);  // the files, the archive, its lock
 }
 
 TEST(BlackBox, BadInputGivesOneLineNamingTheFileExitStatusOneAndLeavesNothingBehind) {

@@ -3,6 +3,7 @@
 
 #include "stringtable/CsfTable.h"
 #include "tests/cli/CliTestSupport.h"
+#include "tests/support/CsfBuilder.h"
 
 namespace {
 
@@ -51,6 +52,32 @@ TEST_F(CliCsf, TablesGoThroughTextAndBackByteForByte) {
     CsfTable relabelled;
     relabelled.Read(ReadBytes("l.csf"));
     EXPECT_EQ(relabelled.Language, 3u);
+}
+
+// The header's language is bytes 20-23; bytes 16-19 are a reserved field, 0 in the tables seen.
+TEST_F(CliCsf, TheHeadersLanguageAndReservedFieldSurviveTheText) {
+    const std::string labels[] = {csftest::Label("Menu:Open", u"Open"), csftest::Label("Bare")};
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {std::string("\0\0\0\0\x08\0\0\0", 8), "// language: 8\r\n", false},
+        {std::string("\x05\0\0\0\x16\0\0\0", 8), "// language: 22\r\n// reserved: 5\r\n", true},
+    };
+    WriteBytes("source.csf", csftest::File({labels[1], labels[0]}));
+    for (const auto& [tail, lines, reserved] : rows) {
+        const std::string csf = csftest::File({labels[0], labels[1]}, tail);
+        WriteBytes("h.csf", csf);
+        ASSERT_EQ(RunTool({"csf2str", "h.csf", "-o", "h.str"}).status, 0);
+        const std::string text = ReadBytes("h.str");
+        EXPECT_TRUE(text.starts_with(lines)) << text;
+        EXPECT_EQ(Contains(text, "reserved"), reserved) << text;
+        ASSERT_EQ(RunTool({"str2csf", "h.str", "-o", "back.csf"}).status, 0);
+        EXPECT_EQ(ReadBytes("back.csf"), csf);
+        // A merge hands OUT the translation's language, read from the right bytes.
+        ASSERT_EQ(RunTool({"csf-merge", "--source", "source.csf", "--translation", "h.csf", "-o",
+                           "m.csf"})
+                      .status,
+                  0);
+        EXPECT_EQ(ReadBytes("m.csf").substr(20, 4), tail.substr(4, 4));
+    }
 }
 
 TEST_F(CliCsf, DiffAndMergeReadTablesAndSources) {
