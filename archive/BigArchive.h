@@ -112,10 +112,12 @@ public:
     bool SourceChanged() const;
     // True when writing to `path` would replace the archive file.
     bool IsSource(const std::string& path) const;
+    // The archive file, for reading entries not in memory; throws when it has been changed or
+    // replaced since its directory was read.
+    std::unique_ptr<platform::ReadableFile> OpenSource() const;
 
 private:
     ArchiveEntry& At(std::size_t index);
-    std::unique_ptr<platform::ReadableFile> OpenSource() const;
     void Fetch(platform::ReadableFile& source, std::size_t index);
     std::string HeadBytes(std::int64_t fileLength, std::int64_t directoryEnd);
     std::int64_t DirectoryEnd() const;

@@ -2,7 +2,7 @@
 // machine and prints one line per figure. The exit status is 1 when a result was wrong or a
 // figure could not be measured; missed targets do not change it. Options: --small (tiny inputs, for
 // CI), --dir FOLDER (where the inputs are made; default the system's temporary folder), --only
-// GROUP (archive, stringtable, str, window, cli or mount).
+// GROUP (archive, stringtable, str, window, cli, mount or compare).
 #include <QApplication>
 #include <csignal>
 #include <cstdio>
@@ -33,7 +33,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else {
             std::fprintf(stderr,
                          "usage: vantor_bench [--small] [--dir FOLDER] "
-                         "[--only archive|stringtable|str|window|cli|mount]\n");
+                         "[--only archive|stringtable|str|window|cli|mount|compare]\n");
             return false;
         }
     }
@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
         RunGroup("window", options, context, bench::RunWindowFigures);
         RunGroup("cli", options, context, bench::RunCliFigures);
         RunGroup("mount", options, context, bench::RunMountFigures);
+        RunGroup("compare", options, context, bench::RunCompareFigures);
     } catch (const std::exception& error) {
         report.Fail(std::string("stopped: ") + error.what());
     }

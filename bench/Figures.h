@@ -42,5 +42,6 @@ void RunStrFigures(Context& context);
 void RunWindowFigures(Context& context);
 void RunCliFigures(Context& context);
 void RunMountFigures(Context& context);
+void RunCompareFigures(Context& context);
 
 }  // namespace bench

@@ -13,6 +13,8 @@ const Command& ReplaceCommand();
 const Command& RemoveCommand();
 const Command& RenameCommand();
 const Command& VerifyCommand();
+const Command& DiffCommand();
+const Command& OverlayCommand();
 const Command& Csf2StrCommand();
 const Command& Str2CsfCommand();
 const Command& CsfDiffCommand();
@@ -23,10 +25,10 @@ const Command& MountCommand();
 
 const std::vector<const Command*>& AllCommands() {
     static const std::vector<const Command*> commands = {
-        &ListCommand(),     &InfoCommand(),    &ExtractCommand(), &PackCommand(),
-        &AddCommand(),      &ReplaceCommand(), &RemoveCommand(),  &RenameCommand(),
-        &VerifyCommand(),   &Csf2StrCommand(), &Str2CsfCommand(), &CsfDiffCommand(),
-        &CsfMergeCommand(),
+        &ListCommand(),    &InfoCommand(),    &ExtractCommand(), &PackCommand(),
+        &AddCommand(),     &ReplaceCommand(), &RemoveCommand(),  &RenameCommand(),
+        &VerifyCommand(),  &DiffCommand(),    &OverlayCommand(), &Csf2StrCommand(),
+        &Str2CsfCommand(), &CsfDiffCommand(), &CsfMergeCommand(),
 #ifdef VANTOR_HAVE_FUSE
         &MountCommand(),  // Linux, where libfuse3 is found
 #endif

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          desktop-file-utils shared-mime-info
+          desktop-file-utils shared-mime-info groff-base
           libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core
           g++-mingw-w64-x86-64-posix googletest wine64
           pkg-config libfuse3-dev fuse3)
