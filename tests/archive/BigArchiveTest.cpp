@@ -361,7 +361,7 @@ TEST_F(WindowsArchive, ArchivesAreWrittenByteForByteAndBothSignaturesLoad) {
     archive.WriteArchive(dir.File("empty.big"));
     EXPECT_EQ(ReadBytes(dir.File("empty.big")), "BIGF\x19\0\0\0\0\0\0\0\0\0\0\x18L225\0\0\0\0\0"s);
     EXPECT_TRUE(VTR_CORE::IsBigArchive(dir.File("one.big")));
-    // The described test takes "BIGF" only; the load takes what the engine reads.
+    // IsBigArchive takes "BIGF" only; the load takes what the engine reads.
     const std::string four = Put("four.big", MakeBig({{"a", "1"}}, 9, "BIG4"));
     EXPECT_FALSE(VTR_CORE::IsBigArchive(four));
     EXPECT_EQ(LoadError(four, false), "");
