@@ -402,6 +402,24 @@ void BigArchive::Remove(std::size_t index) {
     Entries.erase(Entries.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void BigArchive::Remove(const std::vector<std::size_t>& indices) {
+    if (indices.empty()) return;
+    if (!std::is_sorted(indices.begin(), indices.end()) ||
+        std::adjacent_find(indices.begin(), indices.end()) != indices.end())
+        throw std::invalid_argument("Entries to remove must be given in ascending order, once.");
+    At(indices.back());
+    auto next = indices.begin();
+    std::size_t kept = *next;
+    for (std::size_t i = kept; i < Entries.size(); ++i) {
+        if (next != indices.end() && *next == i) {
+            ++next;
+            continue;
+        }
+        Entries[kept++] = std::move(Entries[i]);
+    }
+    Entries.resize(kept);
+}
+
 void BigArchive::Rename(std::size_t index, std::string newName) {
     ArchiveEntry& entry = At(index);
     CheckName(newName, EntryLabel(index, entry.Name) + " cannot be renamed");

@@ -87,6 +87,8 @@ public:
     std::size_t Add(std::string name, std::string bytes);
     std::size_t AddFromFile(std::string name, const std::string& path);
     void Remove(std::size_t index);
+    // Removes the entries at `indices` (ascending, each once) in one pass over the entries.
+    void Remove(const std::vector<std::size_t>& indices);
     void Rename(std::size_t index, std::string newName);
     // Indices of the entries named `name` (CaseFold::SameName), in directory order.
     std::vector<std::size_t> Find(std::string_view name) const;

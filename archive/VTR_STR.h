@@ -48,6 +48,8 @@ public:
     virtual void OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) = 0;
     // The editor has closed: the host becomes usable again and takes the focus.
     virtual void EditorClosed() = 0;
+    // Writes a line of the editor's to the host's event log (UTF-8 texts).
+    virtual void LogEditorEvent(const std::string& msgString, const std::string& msgSource) = 0;
 };
 
 }  // namespace VTR_STR

@@ -1,6 +1,7 @@
 // The window figures, run offscreen: loading a large archive until the tree is shown against the
-// engine's directory load of the same file, the folder tree for 1024 against 4096 entries, and
-// opening the CSF editor on the large string table.
+// engine's directory load of the same file, deleting one of its entries against that load, the
+// folder tree for 1024 against 4096 entries, and opening the CSF editor on the large string
+// table.
 #include <QApplication>
 #include <QListWidget>
 #include <QTreeWidget>
@@ -23,6 +24,7 @@ class QuietHost : public VTR_STR::EditorHost {
 public:
     void OnlineReplace(const std::int32_t&, const std::string&) override {}
     void EditorClosed() override {}
+    void LogEditorEvent(const std::string&, const std::string&) override {}
 };
 
 // Expands every folder, as a user opening them all would; returns the file nodes.
@@ -100,6 +102,40 @@ double WindowLoad(Context& context, VTR_MAIN& window, const LoadInput& input, co
     return seconds;
 }
 
+// The node of the archive's first entry, its folders opened; nullptr when there is none.
+QTreeWidgetItem* FirstFileNode(QTreeWidget& tree) {
+    QTreeWidgetItem* node = tree.topLevelItem(0);
+    while (node && VTR_MAIN::NodeEntry(node) < 0) {
+        tree.expandItem(node);
+        node = node->child(0);
+    }
+    return node && VTR_MAIN::NodeEntry(node) == 0 ? node : nullptr;
+}
+
+// "Delete file..." on the archive's first entry, shown in its opened folder, until the tree no
+// longer shows it. Each run deletes the entry that became the first; every 16th run empties a
+// folder, which goes too.
+double WindowDelete(Context& context, VTR_MAIN& window) {
+    QTreeWidget& tree = *window.tv_BIGDirectory;
+    QTreeWidgetItem* node = FirstFileNode(tree);
+    if (!node) {
+        context.report.Fail("the first entry's node was not found");
+        return 0;
+    }
+    const QString name = node->text(0);
+    tree.setCurrentItem(node);
+    QApplication::processEvents();
+    const std::size_t entries = window.Archive.Entries.size();
+    const double seconds = SecondsFor([&] {
+        window.But_Delfile_Click();
+        QApplication::processEvents();
+    });
+    const QTreeWidgetItem* next = FirstFileNode(tree);
+    if (window.Archive.Entries.size() != entries - 1 || !next || next->text(0) == name)
+        context.report.Fail("the deleted entry's node stayed, or the next one lost its entry");
+    return seconds;
+}
+
 double EngineLoad(const LoadInput& input) {
     VTR_CORE::BigArchive archive;
     return SecondsFor([&] { archive.Open(input.path, false); });
@@ -124,6 +160,11 @@ void WindowLoadFigures(Context& context) {
     }
     context.report.Add({"window load", Median(ours), Median(engine), 15});
     context.report.Add({"window load growth", Median(ours), Median(oursSmall), 12});
+    window.LoadFile(QString::fromStdString(big.path));
+    std::vector<double> deletes;
+    for (int run = 0; run < context.sizes.smallRuns; ++run)
+        deletes.push_back(WindowDelete(context, window));
+    context.report.Add({"window delete", Median(deletes), Median(ours), 0.1});
     for (const LoadInput* input : {&big, &small, &tiny}) RemoveIfPresent(input->path);
 }
 

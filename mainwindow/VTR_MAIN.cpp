@@ -88,7 +88,8 @@ VTR_MAIN::VTR_MAIN(QWidget* parent) : QWidget(parent) {
     Form_Load();
 }
 
-VTR_MAIN::~VTR_MAIN() = default;
+// The items read the tree's nodes; they go first.
+VTR_MAIN::~VTR_MAIN() { tv_BIGDirectory->clear(); }
 
 QString VTR_MAIN::NameAndVersion() { return ProgramCaption; }
 
@@ -137,7 +138,7 @@ QPushButton* VTR_MAIN::MakeButton(const char* name, const QString& caption, int 
 void VTR_MAIN::CreateButtons() {
     constexpr int Step = 30;
     int top = ContentTop + 4;
-    Command1 = MakeButton("Command1", "New BIG file...", top, false);
+    Command1 = MakeButton("Command1", "New BIG file...", top, true);
     but_Load = MakeButton("but_Load", "Load BIG file...", top += Step, true);
     but_Save = MakeButton("but_Save", "Save BIG file...", top += Step, false);
     but_Replace = MakeButton("but_Replace", "Replace...", top += Step, false);
@@ -162,6 +163,7 @@ void VTR_MAIN::CreateContents() {
     tv_BIGDirectory->setFont(WindowFont("Tahoma"));
     tv_BIGDirectory->setGeometry(4, ContentTop, Frame1->width() - 8,
                                  Frame1->height() - ContentTop - 4);
+    tv_BIGDirectory->viewport()->setAcceptDrops(true);  // files dropped on it are added
 
     lst_Info = new QListWidget(Frame2);
     lst_Info->setObjectName("lst_Info");
@@ -190,14 +192,18 @@ void VTR_MAIN::CreateMenu() {
     rmb_Editfile->setObjectName("rmb_Editfile");
     rmb_Deletefile = tm_rmbMenu->addAction("Delete file");
     rmb_Deletefile->setObjectName("rmb_Deletefile");
-    rmb_Deletefile->setEnabled(false);
+    rmb_Renamefile = tm_rmbMenu->addAction("Rename file...");
+    rmb_Renamefile->setObjectName("rmb_Renamefile");
 }
 
 void VTR_MAIN::ConnectHandlers() {
+    connect(Command1, &QPushButton::clicked, this, &VTR_MAIN::Command1_Click);
     connect(but_Load, &QPushButton::clicked, this, &VTR_MAIN::but_Load_Click);
     connect(but_Save, &QPushButton::clicked, this, &VTR_MAIN::but_Save_Click);
     connect(but_Replace, &QPushButton::clicked, this, &VTR_MAIN::but_Replace_Click);
     connect(but_Extract, &QPushButton::clicked, this, &VTR_MAIN::but_Extract_Click);
+    connect(but_Addfile, &QPushButton::clicked, this, &VTR_MAIN::but_Addfile_Click);
+    connect(But_Delfile, &QPushButton::clicked, this, &VTR_MAIN::But_Delfile_Click);
     connect(but_About, &QPushButton::clicked, this, &VTR_MAIN::but_About_Click);
     connect(but_Exit, &QPushButton::clicked, this, &VTR_MAIN::but_Exit_Click);
     connect(tv_BIGDirectory, &QTreeWidget::itemClicked, this,
@@ -211,6 +217,8 @@ void VTR_MAIN::ConnectHandlers() {
     tv_BIGDirectory->viewport()->installEventFilter(this);
     tv_BIGDirectory->installEventFilter(this);
     connect(rmb_Editfile, &QAction::triggered, this, &VTR_MAIN::rmb_Editfile_Click);
+    connect(rmb_Deletefile, &QAction::triggered, this, &VTR_MAIN::rmb_Deletefile_Click);
+    connect(rmb_Renamefile, &QAction::triggered, this, &VTR_MAIN::rmb_Renamefile_Click);
     connect(lst_Companions, &QListWidget::itemChanged, this, &VTR_MAIN::CompanionChanged);
 }
 
@@ -258,12 +266,15 @@ void VTR_MAIN::but_About_Click() {
 
 void VTR_MAIN::but_Exit_Click() { UnloadAll(); }
 
-void VTR_MAIN::UnloadAll() {
+void VTR_MAIN::UnloadAll() { Unload(); }
+
+bool VTR_MAIN::Unload() {
     if (busy_) {
         closePending_ = true;
-        return;
+        return false;
     }
-    if (unloading_) return;
+    if (unloading_) return true;
+    if (!SaveChangesFirst()) return false;
     unloading_ = true;
     if (editor_) editor_->close();
     Archive.Entries.clear();
@@ -271,6 +282,7 @@ void VTR_MAIN::UnloadAll() {
         if (window != this && window->isVisible()) window->close();
     close();
     unloading_ = false;
+    return true;
 }
 
 void VTR_MAIN::FinishCommand() {
@@ -285,9 +297,12 @@ void VTR_MAIN::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Closing through the frame is the exit command. Its own close() of this window is a
-    // no-op while this close runs, so the event is accepted here.
-    if (!unloading_) UnloadAll();
+    // Closing through the frame is the exit command, which the user may cancel. Its own close()
+    // of this window is a no-op while this close runs, so the event is accepted here.
+    if (!unloading_ && !Unload()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -308,6 +323,10 @@ void VTR_MAIN::dropEvent(QDropEvent* event) {
 }
 
 bool VTR_MAIN::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tv_BIGDirectory->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop))
+        return TreeDragEvent(event);
     if (watched == tv_BIGDirectory->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPointF at = mouse->position();

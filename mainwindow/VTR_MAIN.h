@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/DirectoryTree.h"
 #include "archive/VTR_CORE.h"
 #include "archive/VTR_STR.h"
+#include "mainwindow/ArchiveTree.h"
 #include "mainwindow/Icons.h"
 
 class QAction;
@@ -63,6 +63,7 @@ public:
     QMenu* tm_rmbMenu;
     QAction* rmb_Editfile;
     QAction* rmb_Deletefile;
+    QAction* rmb_Renamefile;
     FileDialogState CD1;
     FileDialogState CD2;
 
@@ -82,6 +83,8 @@ public:
     void AddCompanion(const VTR_STR::InterpreterInfo& info);
 
     // Archive commands.
+    // "New BIG file...": an empty "BIGF" archive in memory, written only by Save.
+    void Command1_Click();
     void but_Load_Click();
     // Load with `path` as the dialog's answer: the start-up argument and a dropped file come
     // here. Refused, as the buttons are, while a load or save runs.
@@ -89,8 +92,19 @@ public:
     void but_Save_Click();
     void but_Extract_Click();
     void but_Replace_Click();
+    // "Add file...": the files chosen become entries in the folder of the selected node.
+    void but_Addfile_Click();
+    // "Delete file...": the selected file's entry, or after a question every entry of the
+    // selected folder.
+    void But_Delfile_Click();
+    void rmb_Deletefile_Click();
+    void rmb_Renamefile_Click();
+    // Adds the files and folders at `paths` (folders with everything under them) to the
+    // folder `folder` of the tree (-1: the top level), as "Add file..." does.
+    void AddFiles(const QStringList& paths, std::int32_t folder);
     void OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) override;
     void EditorClosed() override;
+    void LogEditorEvent(const std::string& msgString, const std::string& msgSource) override;
 
     // Folder tree and file information.
     void BuildDirectoryTree();
@@ -113,6 +127,10 @@ public:
 
     // True while a load or save runs; commands started meanwhile are refused.
     bool IsBusy() const { return busy_; }
+    // True from the first Load or New on.
+    bool HasArchive() const { return archiveOpen_; }
+    // True when the archive has changes that were not saved.
+    bool HasChanges() const { return changed_; }
     // The interpreter window that is open, if any.
     QWidget* OpenEditor() const { return editor_; }
 
@@ -123,7 +141,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class BusyScope;
+    // Marks the window busy while a command runs that lets events through.
+    class BusyScope {
+    public:
+        explicit BusyScope(VTR_MAIN& window) : window_(window) { window_.busy_ = true; }
+        ~BusyScope() { window_.busy_ = false; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        VTR_MAIN& window_;
+    };
 
     void CreatePanels();
     void CreateButtons();
@@ -135,10 +163,18 @@ private:
                         const QString& caption);
     QPushButton* MakeButton(const char* name, const QString& caption, int top, bool enabled);
 
+    QTreeWidgetItem* MakeItem(std::int32_t node);
     // The items of the nodes under tree node `parent` (-1: the top level).
     QList<QTreeWidgetItem*> MakeItems(std::int32_t parent);
     // Gives a folder's item the items of its children, the first time it is expanded.
     void MakeFolderItems(QTreeWidgetItem* folder);
+    // Brings the items in step with a change of the tree's nodes.
+    void ShowTreeChange(const ArchiveTree::Change& change);
+    // The tree node of an item, -1 for none.
+    static std::int32_t TreeNodeOf(const QTreeWidgetItem* item);
+    // The folder a command on `item` works in: a folder's own node, a file's folder, -1 (the
+    // top level) for none.
+    std::int32_t FolderOf(const QTreeWidgetItem* item) const;
     void SetNodeImage(QTreeWidgetItem* node, int image);
     // Shows image 4 on a file node whose data was replaced, and its new size when shown.
     void MarkReplaced(QTreeWidgetItem* node);
@@ -148,25 +184,51 @@ private:
     void CloseProgress();
     // Passes the engine's reports to the progress window, which opens with the first one.
     VTR_CORE::ProgressCallback ProgressReports();
+    // Loads `path`, chosen or given, without a question.
+    void LoadPath(const QString& path);
     // True when the archive loaded; false after a refusal or a failure, which it reported.
     bool LoadArchive(const std::string& path);
-    void SaveArchive(const std::string& path);
+    // Save with its dialog; true when the archive was written.
+    bool SaveWithDialog();
+    bool SaveArchive(const std::string& path);
+    // Asks "Save changes to NAME?" when there are unsaved changes; true when the command that
+    // asks may go on (nothing to save, No, or Yes and a save that went through).
+    bool SaveChangesFirst();
+    // The archive shown from now on: a fresh tree, the archive commands enabled, no changes.
+    void ShowNewArchive(const QString& documentPath);
+    // Removes the entries `entries` (ascending) from the archive and the tree.
+    void DeleteEntries(const std::vector<std::int32_t>& entries);
+    // Writes every entry under folder `folder` below the folder the user chooses.
+    void ExtractFolder(std::int32_t folder);
+    // The entries to add for `paths` below the folder `prefix` (entry names and source files),
+    // checked as new names; throws, naming the name, for one that cannot be added.
+    std::vector<std::pair<std::string, std::string>> NewEntries(const QStringList& paths,
+                                                                const std::string& prefix) const;
+    // Adds the files and folders at `paths` as entries whose names start with `prefix`: all of
+    // them, or none and a message.
+    void AddEntriesBelow(const QStringList& paths, const std::string& prefix);
+    bool Unload();
+    // Files and folders dropped on the tree while an archive is shown are added to it; true
+    // when the event was taken.
+    bool TreeDragEvent(QEvent* event);
     void ShowEditor(QWidget* editor);
     // Centres an editor window over this one, kept on the screen.
     void PlaceOverThisWindow(QWidget* editor) const;
     void CompanionChanged(QListWidgetItem* item);
     void FinishCommand();
 
-    // The folder tree of the loaded archive: the entry names it was made from, back to back
-    // (a copy, so that the nodes' texts stay valid whatever happens to the entries), its nodes
-    // and their children.
-    std::string treeText_;
-    std::vector<DirectoryTree::TreeNode> treeNodes_;
-    DirectoryTree::ChildIndex treeChildren_;
+    // The folder tree of the archive, and the item of each node that has one.
+    ArchiveTree tree_;
+    std::vector<QTreeWidgetItem*> items_;
     QString eventLog_;
+    // The file the archive was last loaded from or saved to; empty for a new archive.
+    QString documentPath_;
+    QString extractFolder_;  // the folder last chosen for extracting a folder
     QPointer<VTR_PROGRESS> progress_;
     QPointer<QWidget> editor_;
     bool busy_ = false;
+    bool archiveOpen_ = false;
+    bool changed_ = false;
     std::int32_t infoEntry_ = -1;  // the entry whose lines lst_Info shows, -1 for none
     bool closePending_ = false;
     bool unloading_ = false;

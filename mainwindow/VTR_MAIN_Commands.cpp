@@ -1,6 +1,5 @@
 // VTR_MAIN: the archive commands Load, Save, Extract and Replace, and the editors' hand-back.
 #include <QCheckBox>
-#include <QFile>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <exception>
@@ -10,30 +9,13 @@
 #include "archive/EditLock.h"
 #include "mainwindow/VTR_MAIN.h"
 #include "mainwindow/VTR_PROGRESS.h"
+#include "mainwindow/WindowText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 
-namespace {
-
-const QString Title = QStringLiteral("Vantor");
-
-std::string FilePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-bool Chosen(const std::optional<QString>& answer) { return answer && !answer->isEmpty(); }
-
-}  // namespace
-
-// Marks the window busy while a command runs that lets events through (load and save).
-class VTR_MAIN::BusyScope {
-public:
-    explicit BusyScope(VTR_MAIN& window) : window_(window) { window_.busy_ = true; }
-    ~BusyScope() { window_.busy_ = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    VTR_MAIN& window_;
-};
+using windowtext::Chosen;
+using windowtext::FilePath;
+using windowtext::Title;
 
 void VTR_MAIN::ReportFailure(const QString& what, const std::exception& error) {
     const QString text = what + QString::fromUtf8(error.what());
@@ -59,31 +41,41 @@ VTR_CORE::ProgressCallback VTR_MAIN::ProgressReports() {
 }
 
 QTreeWidgetItem* VTR_MAIN::SelectedFileNode() const {
-    if (Archive.ArchivePath.empty()) return nullptr;
+    if (!archiveOpen_) return nullptr;
     QTreeWidgetItem* node = tv_BIGDirectory->currentItem();
     return node && NodeEntry(node) >= 0 ? node : nullptr;
 }
 
 void VTR_MAIN::but_Load_Click() {
     if (busy_) return;
-    const std::optional<QString> answer =
-        platform::Ui().OpenFileName(this, CD1.Filter, CD1.FileName);
-    if (!Chosen(answer)) return;
-    LoadFile(*answer);
+    if (SaveChangesFirst()) {
+        const std::optional<QString> answer =
+            platform::Ui().OpenFileName(this, CD1.Filter, CD1.FileName);
+        if (Chosen(answer)) LoadPath(*answer);
+    }
+    FinishCommand();
 }
 
 void VTR_MAIN::LoadFile(const QString& path) {
     if (busy_) return;
+    if (SaveChangesFirst()) LoadPath(path);
+    FinishCommand();
+}
+
+void VTR_MAIN::LoadPath(const QString& path) {
     CD1.FileName = path;
     bool loaded = false;
     {
         BusyScope busy(*this);
         loaded = LoadArchive(FilePath(path));
     }
-    // The dialog, which Save shares, goes back to the archive that is loaded: a refused file's
-    // name must never be offered for saving the archive over it.
-    if (!loaded) CD1.FileName = QFile::decodeName(QByteArray::fromStdString(Archive.ArchivePath));
-    FinishCommand();
+    if (loaded) {
+        ShowNewArchive(path);
+    } else {
+        // The dialog, which Save shares, goes back to the archive shown: a refused file's name
+        // must never be offered for saving the archive over it.
+        CD1.FileName = documentPath_;
+    }
 }
 
 bool VTR_MAIN::LoadArchive(const std::string& path) {
@@ -108,26 +100,38 @@ bool VTR_MAIN::LoadArchive(const std::string& path) {
                  QString::fromStdString(Companions[0].Name));
         return false;
     }
+    return true;
+}
+
+void VTR_MAIN::ShowNewArchive(const QString& documentPath) {
+    documentPath_ = documentPath;
+    archiveOpen_ = true;
+    changed_ = false;
     tv_BIGDirectory->clear();
     BuildDirectoryTree();
-    for (QPushButton* button : {but_Save, but_Replace, but_Extract}) button->setEnabled(true);
-    return true;
+    for (QPushButton* button : {but_Save, but_Replace, but_Extract, but_Addfile, But_Delfile})
+        button->setEnabled(true);
 }
 
 void VTR_MAIN::but_Save_Click() {
     if (busy_) return;
-    const std::optional<QString> answer =
-        platform::Ui().SaveFileName(this, CD1.Filter, CD1.FileName);
-    if (!Chosen(answer)) return;
-    CD1.FileName = *answer;
-    {
-        BusyScope busy(*this);
-        SaveArchive(FilePath(*answer));
-    }
+    SaveWithDialog();
     FinishCommand();
 }
 
-void VTR_MAIN::SaveArchive(const std::string& path) {
+bool VTR_MAIN::SaveWithDialog() {
+    const std::optional<QString> answer =
+        platform::Ui().SaveFileName(this, CD1.Filter, CD1.FileName);
+    if (!Chosen(answer)) return false;
+    CD1.FileName = *answer;
+    BusyScope busy(*this);
+    if (!SaveArchive(FilePath(*answer))) return false;
+    documentPath_ = *answer;
+    changed_ = false;
+    return true;
+}
+
+bool VTR_MAIN::SaveArchive(const std::string& path) {
     try {
         ShowProgress();
         // Over an existing file, Save holds its edit lock, as every program that rewrites an
@@ -140,13 +144,20 @@ void VTR_MAIN::SaveArchive(const std::string& path) {
     } catch (const std::exception& error) {
         CloseProgress();
         ReportFailure("Unable to save BIG file. Reason - ", error);
-        return;
+        return false;
     }
     platform::Ui().Message(this, Title, "File saved.");
+    return true;
 }
 
 void VTR_MAIN::but_Extract_Click() {
-    if (busy_) return;
+    if (busy_ || !archiveOpen_) return;
+    if (QTreeWidgetItem* folder = tv_BIGDirectory->currentItem();
+        folder && NodeEntry(folder) < 0 && TreeNodeOf(folder) >= 0) {
+        ExtractFolder(TreeNodeOf(folder));
+        FinishCommand();
+        return;
+    }
     QTreeWidgetItem* node = SelectedFileNode();
     if (!node) return;
     CD2.FileName = node->text(0);
@@ -177,6 +188,7 @@ void VTR_MAIN::but_Replace_Click() {
         ReportFailure("Unable to replace file. Reason - ", error);
         return;
     }
+    changed_ = true;
     platform::Ui().Message(this, Title, "File replaced.");
     MarkReplaced(node);
     LogEvent("File " + node->text(0) + " contents replaced with " + *answer + ".",
@@ -188,6 +200,7 @@ void VTR_MAIN::but_Replace_Click() {
 void VTR_MAIN::OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) {
     if (FileEntry < 0) throw std::out_of_range("There is no entry with a negative number.");
     Archive.ReplaceWithBytes(static_cast<std::size_t>(FileEntry), FileData);
+    changed_ = true;
     // The editor was opened for the selected node, and the selection cannot change meanwhile.
     QTreeWidgetItem* node = tv_BIGDirectory->currentItem();
     if (node && NodeEntry(node) == FileEntry) MarkReplaced(node);
@@ -198,4 +211,8 @@ void VTR_MAIN::EditorClosed() {
     raise();
     activateWindow();
     setFocus();
+}
+
+void VTR_MAIN::LogEditorEvent(const std::string& msgString, const std::string& msgSource) {
+    LogEvent(QString::fromStdString(msgString), QString::fromStdString(msgSource));
 }

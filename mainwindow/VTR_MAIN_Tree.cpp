@@ -7,23 +7,35 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/DirectoryTree.h"
 #include "mainwindow/VTR_MAIN.h"
-#include "platform/CodePage.h"
+#include "mainwindow/WindowText.h"
 
 namespace {
 
 constexpr int TagRole = Qt::UserRole;
 constexpr int ImageRole = Qt::UserRole + 1;
-constexpr int NodeRole = Qt::UserRole + 2;  // the node's index in the tree's node list
+constexpr int NodeRole = Qt::UserRole + 2;       // the node's number in the tree
+constexpr int PopulatedRole = Qt::UserRole + 3;  // a folder whose children have items
 
-// Entry names are bytes of the single-byte code page.
-QString DisplayText(std::string_view bytes) {
-    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        text[qsizetype(i)] = QChar(platform::ByteToChar(static_cast<unsigned char>(bytes[i])));
-    return text;
-}
+using windowtext::DisplayText;
+
+// The item of a tree node. Its tag is the entry's index as the tree has it now: deleting an
+// entry moves the later ones up, and their items need not change.
+class NodeItem : public QTreeWidgetItem {
+public:
+    NodeItem(const ArchiveTree& tree, std::int32_t node) : tree_(tree), node_(node) {
+        setData(0, NodeRole, node);
+    }
+    QVariant data(int column, int role) const override {
+        if (role != TagRole || column != 0) return QTreeWidgetItem::data(column, role);
+        const std::int32_t entry = tree_.EntryOf(node_);
+        return entry >= 0 ? QVariant(entry) : QVariant();
+    }
+
+private:
+    const ArchiveTree& tree_;
+    std::int32_t node_;
+};
 
 }  // namespace
 
@@ -44,7 +56,19 @@ int VTR_MAIN::NodeExpandedImage(const QTreeWidgetItem* node) {
     return NodeEntry(node) < 0 ? ImageList::FolderOpen : 0;
 }
 
+std::int32_t VTR_MAIN::TreeNodeOf(const QTreeWidgetItem* item) {
+    const QVariant node = item ? item->data(0, NodeRole) : QVariant();
+    return node.isValid() ? node.toInt() : -1;
+}
+
+std::int32_t VTR_MAIN::FolderOf(const QTreeWidgetItem* item) const {
+    const std::int32_t node = TreeNodeOf(item);
+    if (node < 0) return -1;
+    return tree_.At(node).IsFile() ? tree_.At(node).Parent : node;
+}
+
 void VTR_MAIN::MarkReplaced(QTreeWidgetItem* node) {
+    if (const std::int32_t number = TreeNodeOf(node); number >= 0) tree_.MarkReplaced(number);
     SetNodeImage(node, ImageList::ReplacedDocument);
     // The panel shows the size of the moment; when it shows this entry, it shows the new one.
     const std::int32_t entry = NodeEntry(node);
@@ -61,47 +85,65 @@ void VTR_MAIN::SetNodeImage(QTreeWidgetItem* node, int image) {
 // made when it is first expanded (MakeFolderItems), so that a large archive shows at once.
 void VTR_MAIN::BuildDirectoryTree() {
     infoEntry_ = -1;  // lines shown from the previous archive stay as they were
-    std::size_t total = 0;
-    for (const auto& entry : Archive.Entries) total += entry.Name.size();
-    treeText_.clear();
-    treeText_.reserve(total);
-    for (const auto& entry : Archive.Entries) treeText_ += entry.Name.View();
     std::vector<std::string_view> names(Archive.Entries.size());
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        names[i] = std::string_view(treeText_).substr(start, Archive.Entries[i].Name.size());
-        start += names[i].size();
-    }
-    treeNodes_ = DirectoryTree::BuildTreeNodes(names);
-    treeChildren_ = DirectoryTree::ChildIndex(treeNodes_);
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = Archive.Entries[i].Name.View();
+    tree_.Build(names);
+    items_.assign(tree_.NodeCount(), nullptr);
     tv_BIGDirectory->addTopLevelItems(MakeItems(-1));
+}
+
+QTreeWidgetItem* VTR_MAIN::MakeItem(std::int32_t number) {
+    const ArchiveTree::Node& node = tree_.At(number);
+    auto* item = new NodeItem(tree_, number);
+    item->setText(0, DisplayText(node.Text));
+    if (node.IsFile()) {
+        SetNodeImage(item, node.Replaced ? ImageList::ReplacedDocument : ImageList::Document);
+    } else {
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        SetNodeImage(item, ImageList::FolderClosed);
+    }
+    if (std::size_t(number) >= items_.size()) items_.resize(tree_.NodeCount(), nullptr);
+    items_[std::size_t(number)] = item;
+    return item;
 }
 
 QList<QTreeWidgetItem*> VTR_MAIN::MakeItems(std::int32_t parent) {
     QList<QTreeWidgetItem*> items;
-    const std::span<const std::int32_t> children = treeChildren_.Of(parent);
+    const std::vector<std::int32_t>& children = tree_.Children(parent);
     items.reserve(qsizetype(children.size()));
-    for (const std::int32_t index : children) {
-        const DirectoryTree::TreeNode& node = treeNodes_[std::size_t(index)];
-        auto* item = new QTreeWidgetItem();
-        item->setText(0, DisplayText(node.Text));
-        item->setData(0, NodeRole, index);
-        if (node.Kind == DirectoryTree::NodeKind::File) {
-            item->setData(0, TagRole, node.Entry);
-            SetNodeImage(item, ImageList::Document);
-        } else {
-            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-            SetNodeImage(item, ImageList::FolderClosed);
-        }
-        items.append(item);
-    }
+    for (const std::int32_t child : children) items.append(MakeItem(child));
     return items;
 }
 
 void VTR_MAIN::MakeFolderItems(QTreeWidgetItem* folder) {
-    const QVariant node = folder->data(0, NodeRole);
-    if (!node.isValid() || NodeEntry(folder) >= 0 || folder->childCount() > 0) return;
-    folder->addChildren(MakeItems(node.toInt()));
+    const std::int32_t node = TreeNodeOf(folder);
+    if (node < 0 || NodeEntry(folder) >= 0 || folder->data(0, PopulatedRole).toBool()) return;
+    folder->setData(0, PopulatedRole, true);
+    folder->addChildren(MakeItems(node));
+}
+
+void VTR_MAIN::ShowTreeChange(const ArchiveTree::Change& change) {
+    if (std::size_t(tree_.NodeCount()) > items_.size()) items_.resize(tree_.NodeCount(), nullptr);
+    // An item goes with the item above it; only the topmost of the removed ones is deleted.
+    for (const std::int32_t node : change.Removed) {
+        const std::int32_t parent = tree_.At(node).Parent;
+        if (items_[std::size_t(node)] && (parent < 0 || !tree_.At(parent).Removed))
+            delete items_[std::size_t(node)];
+    }
+    for (const std::int32_t node : change.Removed) items_[std::size_t(node)] = nullptr;
+    for (const std::int32_t node : change.Retitled)
+        if (QTreeWidgetItem* item = items_[std::size_t(node)])
+            item->setText(0, DisplayText(tree_.At(node).Text));
+    // A new node gets an item where its siblings have theirs; an unopened folder makes it later.
+    for (const std::int32_t node : change.Added) {
+        const std::int32_t parent = tree_.At(node).Parent;
+        if (parent < 0) {
+            tv_BIGDirectory->addTopLevelItem(MakeItem(node));
+        } else if (QTreeWidgetItem* folder = items_[std::size_t(parent)];
+                   folder && folder->data(0, PopulatedRole).toBool()) {
+            folder->addChild(MakeItem(node));
+        }
+    }
 }
 
 void VTR_MAIN::ShowFileInfo(std::int32_t index, const QString& name) {
@@ -127,7 +169,7 @@ void VTR_MAIN::tv_BIGDirectory_NodeClick(QTreeWidgetItem* node) {
 }
 
 void VTR_MAIN::tv_BIGDirectory_MouseDown(int button, int /*shift*/, float x, float y) {
-    if (busy_ || button != 2 || Archive.ArchivePath.empty()) return;
+    if (busy_ || button != 2 || !archiveOpen_) return;
     const QPoint at(static_cast<int>(x), static_cast<int>(y));
     QTreeWidgetItem* node = tv_BIGDirectory->itemAt(at);
     if (!node) return;

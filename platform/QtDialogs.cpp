@@ -36,7 +36,8 @@ QString ToQtFilter(const QString& filter) {
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::NoIcon, title, text, buttons, parent);
-    for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());  // some styles give them one
+    for (QAbstractButton* button : box.buttons())
+        button->setIcon(QIcon());  // some styles give them one
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -46,6 +47,18 @@ public:
                                         const QString& initialName) override {
         const QString name = QFileDialog::getOpenFileName(
             parent, QString(), StartPath(initialName), ToQtFilter(filter), nullptr, FilterOptions);
+        if (name.isEmpty()) return std::nullopt;
+        return name;
+    }
+    std::optional<QStringList> OpenFileNames(QWidget* parent, const QString& filter,
+                                             const QString& initialName) override {
+        const QStringList names = QFileDialog::getOpenFileNames(
+            parent, QString(), StartPath(initialName), ToQtFilter(filter), nullptr, FilterOptions);
+        if (names.isEmpty()) return std::nullopt;
+        return names;
+    }
+    std::optional<QString> FolderName(QWidget* parent, const QString& initialFolder) override {
+        const QString name = QFileDialog::getExistingDirectory(parent, QString(), initialFolder);
         if (name.isEmpty()) return std::nullopt;
         return name;
     }
@@ -66,10 +79,22 @@ public:
         const auto button = ShowMessage(parent, title, text, QMessageBox::Yes | QMessageBox::No);
         return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
-    QString Input(QWidget* parent, const QString& title, const QString& prompt) override {
+    Answer AskYesNoCancel(QWidget* parent, const QString& title, const QString& text) override {
+        switch (ShowMessage(parent, title, text,
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+            case QMessageBox::Yes:
+                return Answer::Yes;
+            case QMessageBox::No:
+                return Answer::No;
+            default:
+                return Answer::Cancel;
+        }
+    }
+    QString Input(QWidget* parent, const QString& title, const QString& prompt,
+                  const QString& initialText) override {
         bool ok = false;
         const QString text =
-            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
+            QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, initialText, &ok);
         return ok ? text : QString();
     }
     std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) override {

@@ -14,7 +14,8 @@ T Pop(std::deque<T>& queue, const char* what) {
 }
 }  // namespace
 
-std::optional<QString> ScriptedDialogs::NextFile(const QString& filter, const QString& initialName) {
+std::optional<QString> ScriptedDialogs::NextFile(const QString& filter,
+                                                 const QString& initialName) {
     fileDialogs.push_back({filter, initialName});
     return Pop(fileAnswers, "file dialog");
 }
@@ -22,6 +23,17 @@ std::optional<QString> ScriptedDialogs::NextFile(const QString& filter, const QS
 std::optional<QString> ScriptedDialogs::OpenFileName(QWidget*, const QString& filter,
                                                      const QString& initialName) {
     return NextFile(filter, initialName);
+}
+
+std::optional<QStringList> ScriptedDialogs::OpenFileNames(QWidget*, const QString& filter,
+                                                          const QString& initialName) {
+    const std::optional<QString> answer = NextFile(filter, initialName);
+    if (!answer) return std::nullopt;
+    return answer->split('\n');
+}
+
+std::optional<QString> ScriptedDialogs::FolderName(QWidget*, const QString& initialFolder) {
+    return NextFile(QString(), initialFolder);
 }
 
 std::optional<QString> ScriptedDialogs::SaveFileName(QWidget*, const QString& filter,
@@ -38,8 +50,15 @@ Answer ScriptedDialogs::AskYesNo(QWidget*, const QString& title, const QString& 
     return Pop(yesNoAnswers, "yes/no question");
 }
 
-QString ScriptedDialogs::Input(QWidget*, const QString&, const QString& prompt) {
+Answer ScriptedDialogs::AskYesNoCancel(QWidget*, const QString& title, const QString& text) {
+    messages.push_back({title, text});
+    return Pop(yesNoAnswers, "yes/no/cancel question");
+}
+
+QString ScriptedDialogs::Input(QWidget*, const QString&, const QString& prompt,
+                               const QString& initialText) {
     inputPrompts.push_back(prompt);
+    inputInitials.push_back(initialText);
     return Pop(inputAnswers, "input box");
 }
 

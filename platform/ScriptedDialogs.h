@@ -24,16 +24,18 @@ struct DialogCall {
 
 class ScriptedDialogs : public Dialogs {
 public:
-    // File dialogs: a null optional scripts a cancel.
+    // File and folder dialogs: a null optional scripts a cancel. A dialog that chooses several
+    // files takes one answer with a line per file.
     std::deque<std::optional<QString>> fileAnswers;
-    std::deque<Answer> yesNoAnswers;
+    std::deque<Answer> yesNoAnswers;  // also for the questions with Cancel
     std::deque<QString> inputAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
     bool browserStarts = true;
 
-    std::vector<ShownMessage> messages;      // OK boxes and Yes/No questions, in order
-    std::vector<DialogCall> fileDialogs;     // every file dialog shown
+    std::vector<ShownMessage> messages;   // OK boxes and Yes/No questions, in order
+    std::vector<DialogCall> fileDialogs;  // every file dialog shown
     std::vector<QString> inputPrompts;
+    std::vector<QString> inputInitials;  // the text each input box held
     std::vector<QFont> fontInitials;
     std::vector<QString> browserPaths;
     int pumps = 0;
@@ -41,11 +43,16 @@ public:
 
     std::optional<QString> OpenFileName(QWidget*, const QString& filter,
                                         const QString& initialName) override;
+    std::optional<QStringList> OpenFileNames(QWidget*, const QString& filter,
+                                             const QString& initialName) override;
+    std::optional<QString> FolderName(QWidget*, const QString& initialFolder) override;
     std::optional<QString> SaveFileName(QWidget*, const QString& filter,
                                         const QString& initialName) override;
     void Message(QWidget*, const QString& title, const QString& text) override;
     Answer AskYesNo(QWidget*, const QString& title, const QString& text) override;
-    QString Input(QWidget*, const QString& title, const QString& prompt) override;
+    Answer AskYesNoCancel(QWidget*, const QString& title, const QString& text) override;
+    QString Input(QWidget*, const QString& title, const QString& prompt,
+                  const QString& initialText) override;
     std::optional<QFont> ChooseFont(QWidget*, const QFont& initial) override;
     bool OpenInBrowser(const QString& path) override;
     void PumpEvents() override;

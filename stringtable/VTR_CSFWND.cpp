@@ -137,6 +137,7 @@ VTR_CSFWND::VTR_CSFWND(VTR_STR::EditorHost& host, std::int32_t entry, std::strin
     LayOut();
     ConnectHandlers();
     resize(760, 460);
+    KeepAsHandedBack();
     Form_Load();
 }
 
@@ -224,6 +225,7 @@ void VTR_CSFWND::ConnectHandlers() {
     connect(but_Search, &QPushButton::clicked, this, &VTR_CSFWND::but_Search_Click);
     connect(txt_Search, &QLineEdit::returnPressed, this, &VTR_CSFWND::but_Search_Click);
     connect(but_Save, &QPushButton::clicked, this, &VTR_CSFWND::but_Save_Click);
+    connect(Command1, &QPushButton::clicked, this, &VTR_CSFWND::Command1_Click);
     connect(but_Close, &QPushButton::clicked, this, &VTR_CSFWND::but_Close_Click);
 }
 
@@ -270,6 +272,7 @@ void VTR_CSFWND::but_SaveText_Click() {
     VTR_CSF::LabelRecord& record = Records[CurrentRecord];
     record.PendingValue = ValueFromEditor(*txt_sValue);
     record.Edited = true;
+    Changed();
 }
 
 void VTR_CSFWND::but_AddEntry_Click() {
@@ -301,6 +304,7 @@ void VTR_CSFWND::but_AddEntry_Click() {
     added.Value = kNewValue;
     added.StringTag = kNewStringTag;
     Records[slot] = VTR_CSF::LabelRecord{};
+    Changed();
 }
 
 void VTR_CSFWND::but_DeleteEntry_Click() {
@@ -317,6 +321,7 @@ void VTR_CSFWND::but_DeleteEntry_Click() {
     }
     txt_sValue->clear();
     SetValueEditing(false);
+    Changed();
 }
 
 void VTR_CSFWND::but_Search_Click() {
@@ -351,11 +356,31 @@ void VTR_CSFWND::but_Save_Click() {
     } catch (const std::exception& error) {
         failure = QString::fromStdString(error.what());
     }
+    if (failure.isEmpty()) KeepAsHandedBack();
     but_Save->setEnabled(true);
     but_Save->setText(kSaveCaption);
     platform::Ui().Message(this, kTitle,
                            failure.isEmpty() ? QStringLiteral("CSF file saved.") : failure);
 }
+
+void VTR_CSFWND::Command1_Click() {
+    if (!Command1->isEnabled()) return;
+    StringTable = handedBack_;
+    Records = handedBackRecords_;
+    txt_sValue->clear();
+    SetValueEditing(false);
+    Form_Load();
+    Command1->setEnabled(false);
+    host_.LogEditorEvent("String table reverted.", VTR_CSF::CsfInitialise().Name);
+}
+
+void VTR_CSFWND::KeepAsHandedBack() {
+    handedBack_ = StringTable;
+    handedBackRecords_ = Records;
+    Command1->setEnabled(false);
+}
+
+void VTR_CSFWND::Changed() { Command1->setEnabled(true); }
 
 void VTR_CSFWND::but_Close_Click() { close(); }
 

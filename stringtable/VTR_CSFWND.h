@@ -33,6 +33,8 @@ public:
     void but_DeleteEntry_Click();
     void but_Search_Click();
     void but_Save_Click();
+    // "Revert": back to the table as the window opened it or last handed it back.
+    void Command1_Click();
     void but_Close_Click();
     void Form_QueryUnload();
     // The first slot not in use; the table grows by one slot when every slot is used.
@@ -76,10 +78,16 @@ private:
     bool RowExists(const QString& text) const;
     void SetValueEditing(bool enabled);
     void ApplyPendingEdits();
+    // The table and its records are what the host has now: "Revert" goes back to them.
+    void KeepAsHandedBack();
+    // A change since the table was last handed back: "Revert" can undo it.
+    void Changed();
 
     class RowSizes;
 
     VTR_STR::EditorHost& host_;
+    VTR_CSF::CsfTable handedBack_;
+    std::vector<VTR_CSF::LabelRecord> handedBackRecords_;
     RowSizes* rowSizes_ = nullptr;  // owned by the list
     bool hostNotified_ = false;
 };

@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
             Click(button);
         }
     }
-    EXPECT_EQ(dialogs->fileDialogs.size(), 1u + 2 + 2 + 4);
+    EXPECT_EQ(dialogs->fileDialogs.size(), 1u + 2 + 3 + 4);  // a folder extracts
     EXPECT_EQ(dialogs->fileDialogs.back().initialName, Text(path));
     dialogs->fileAnswers.clear();  // those of the dialogs that did not open
     Load(path, true);
@@ -323,10 +323,12 @@ TEST_F(MainWindowTest, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains
         {"short.bin", " FS", true, true, ""},     {"empty.ini", "", true, true, "VTR_TEXT"}};
     for (const auto& [name, data, csfOn, textOn, opens] : rows) {
         SCOPED_TRACE(name + (csfOn ? "" : ", CSF off") + (textOn ? "" : ", text off"));
-        messages.clear();
         window->Companions[1].Active = csfOn;
         window->Companions[2].Active = textOn;
+        if (window->HasChanges())  // the last row's hand-back is not saved
+            dialogs->yesNoAnswers.push_back(platform::Answer::No);
         Load(WriteBig({{"first.bin", "1"}, {name, data}}));
+        messages.clear();
         ASSERT_TRUE(RightClick(Text(name)));
         window->rmb_Editfile->trigger();
         QWidget* editor = window->OpenEditor();
@@ -352,6 +354,7 @@ TEST_F(MainWindowTest, EditFileOpensTheEditorForTheContentsThenTheNameOrExplains
     // Closing the main window closes an open editor too.
     window->rmb_Editfile_Click();
     ASSERT_NE(window->OpenEditor(), nullptr);
+    dialogs->yesNoAnswers.push_back(platform::Answer::No);
     window->close();
     QTRY_VERIFY(window->OpenEditor() == nullptr);
     EXPECT_FALSE(window->isVisible() || !window->Archive.Entries.empty());

@@ -90,12 +90,15 @@ struct Session : mainwindowtest::MainWindowSession {
 // Every file operation of a command fails in turn, the 1st, the 2nd, ... until it runs through;
 // every command runs over an archive loaded lazily and whole, with a replacement held in memory.
 // Button, file answer and node of each command; a success writes the file or changes the entries.
+// Load asks about the replacement first: No.
 TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
     const std::tuple<std::string, const char*, const char*> commands[] = {
         {"but_Save", "game.big", ""},
         {"but_Save", "new.big", ""},
         {"but_Extract", "old.ini", "game.ini"},
         {"but_Replace", "readme.new", "logo.tga"},
+        {"but_Addfile", "readme.new", "INI"},
+        {"but_Extract", "", "INI"},  // a folder, into the session's folder
         {"but_Load", "other.big", ""}};
     const mode_t mask = umask(022);  // a new file gets 0644; one saved over keeps its 0640
     for (const auto& [button, file, node] : commands)
@@ -112,7 +115,11 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
                 s.Load(s.archive, whole);
                 s.ClickWithFile("but_Replace", s.File("readme.new"), "readme.txt");
                 NamedData expected = SampleEntries("Vantor", kNewReadme);
-                const Session::Marks before = s.Mark();
+                Session::Marks before = s.Mark();
+                if (button == "but_Load") {
+                    s.dialogs->yesNoAnswers.push_back(platform::Answer::No);
+                    ++std::get<0>(before.second);  // the question is shown
+                }
                 bool reached = false;
                 {
                     ScopedFaultyFiles faults;
@@ -132,15 +139,17 @@ TEST(FaultInjection, EveryFailingFileOperationLeavesFilesAndArchiveIntact) {
                     expected = kOther;
                 } else if (button == "but_Replace") {
                     expected[4].second = kNewReadme;
+                } else if (button == "but_Addfile") {
+                    expected.emplace_back("Data\\INI\\readme.new", kNewReadme);
                 } else {
-                    EXPECT_EQ(ReadBytes(s.File(file)),
-                              *node ? expected[0].second : MakeBig(expected));
-                    EXPECT_EQ(fs::status(s.File(file)).permissions(),
-                              fs::perms(s.File(file) == s.archive ? 0640 : 0644));
+                    const std::string written = s.File(*file ? file : "game.ini");
+                    EXPECT_EQ(ReadBytes(written), *node ? expected[0].second : MakeBig(expected));
+                    EXPECT_EQ(fs::status(written).permissions(),
+                              fs::perms(written == s.archive ? 0640 : 0644));
                 }
                 for (const std::string& name : s.dir.List())
                     EXPECT_TRUE(before.first.count(name) || name == "new.big" ||
-                                name == "game.big.lock")
+                                name == "game.big.lock" || name == "game.ini")
                         << name;
                 s.ClickWithFile("but_Save", s.File("check.big"));
                 ASSERT_EQ(s.messages.back().text, "File saved.");

@@ -20,6 +20,9 @@ protected:
         replaced.emplace_back(entry, data);
     }
     void EditorClosed() override { ++closed; }
+    void LogEditorEvent(const std::string& message, const std::string& source) override {
+        logged.push_back(source + ": " + message);
+    }
     void TearDown() override { delete window.data(); }
     void Click(const char* name) {
         QTest::mouseClick(window->template findChild<QPushButton*>(name), Qt::LeftButton);
@@ -43,6 +46,7 @@ protected:
     platform::ScopedScriptedDialogs dialogs;
     std::vector<std::pair<std::int32_t, std::string>> replaced;
     int closed = 0;
+    std::vector<std::string> logged;  // "source: message"
     QPointer<Window> window;
 };
 
