@@ -317,7 +317,9 @@ void VTR_MAIN::ExtractFolder(std::int32_t folder) {
     // are reported together at the end; the others are written.
     QStringList refused;
     const Extraction::Report refuse = [&](const std::string& message) {
-        refused << QString::fromStdString(message);
+        QString sentence = QString::fromStdString(message);
+        if (!sentence.isEmpty()) sentence[0] = sentence[0].toUpper();
+        refused << sentence;
     };
     Extraction::DropDuplicates(Archive, chosen, refuse);
     VTR_CORE::Progress done;

@@ -1,5 +1,6 @@
-// The program on the desktop: the real file dialogs and message boxes, the command line and a
-// file dropped on the window.
+// The program on the desktop: the real file dialogs and message boxes, the command line, a
+// file dropped on the window and files dropped on its tree.
+#include <filesystem>
 #include <functional>
 
 #include "mainwindow/CommandLine.h"
@@ -52,17 +53,35 @@ TEST(RealDialogs, AllFilesListsEveryFileSavingAsksNothingAndMessagesHaveNoIcon) 
             static_cast<QFileDialog*>(shown)->testOption(QFileDialog::DontConfirmOverwrite));
     });
     EXPECT_FALSE(platform::Ui().SaveFileName(nullptr, filter, Text(dir.path())));
-    for (const bool question : {false, true}) {
+    // A message, a question, a question that can be cancelled (closing it cancels it): their
+    // buttons.
+    const QMessageBox::StandardButtons boxes[] = {
+        QMessageBox::Ok, QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel};
+    for (const QMessageBox::StandardButtons buttons : boxes) {
         ExamineNextDialog([&](QDialog* shown) {
             auto* box = qobject_cast<QMessageBox*>(shown);
             ASSERT_NE(box, nullptr);
             EXPECT_TRUE(box->windowTitle() == "Vantor" && box->icon() == QMessageBox::NoIcon);
-            EXPECT_EQ(box->standardButtons(),
-                      question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+            EXPECT_EQ(box->standardButtons(), buttons);
         });
-        question ? (void)platform::Ui().AskYesNo(nullptr, "Vantor", "Again?")
-                 : platform::Ui().Message(nullptr, "Vantor", "Done.");
+        if (buttons == QMessageBox::Ok)
+            platform::Ui().Message(nullptr, "Vantor", "Done.");
+        else if (buttons & QMessageBox::Cancel)
+            EXPECT_EQ(platform::Ui().AskYesNoCancel(nullptr, "Vantor", "Save?"),
+                      platform::Answer::Cancel);
+        else
+            platform::Ui().AskYesNo(nullptr, "Vantor", "Again?");
     }
+    // The input box shows the text it is given; several files may be chosen in the open dialog.
+    ExamineNextDialog([](QDialog* shown) {
+        EXPECT_EQ(qobject_cast<QInputDialog*>(shown)->textValue(), "Data\\a.ini");
+    });
+    EXPECT_EQ(platform::Ui().Input(nullptr, "Vantor", "Name:", "Data\\a.ini"), "");
+    ExamineNextDialog([](QDialog* shown) {
+        EXPECT_EQ(static_cast<QFileDialog*>(shown)->fileMode(), QFileDialog::ExistingFiles);
+    });
+    EXPECT_FALSE(platform::Ui().OpenFileNames(nullptr, filter, Text(dir.path())));
 }
 
 TEST(CommandLineTest, ReadsOneArchiveHelpAndVersionAndRefusesTheRest) {
@@ -112,6 +131,27 @@ TEST_F(MainWindowTest, AnArchiveOnTheCommandLineOrDroppedLoadsAsLoadDoesAnyOther
     EXPECT_FALSE(Drop({QUrl("https://example.org/first.big")}));
     EXPECT_TRUE(Drop({dropped}));
     QTRY_COMPARE(Render(tree), std::string("first.txt#0\n"));
+
+    // On the tree, files and folders (with everything under them) are added to the folder of
+    // the node they are dropped on; with no archive shown, an archive loads there too.
+    WriteBytes(dir.File("loose.txt"), "L");
+    std::filesystem::create_directories(FsPath(dir.File("drop/sub")));
+    WriteBytes(dir.File("drop/a.txt"), "A");
+    WriteBytes(dir.File("drop/sub/b.txt"), "B");
+    const QPoint onOne = [&] {
+        window->LoadFile(Text(archive));
+        return tree->visualItemRect(NodeAt("Data\\one.ini")).center();
+    }();
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(Text(dir.File("drop"))),
+                      QUrl::fromLocalFile(Text(dir.File("loose.txt")))},
+                     tree->viewport(), onOne));
+    QTRY_COMPARE(Render(tree), std::string("[Data]\n  one.ini#0\n  [drop]\n    a.txt#1\n    [sub]\n"
+                                           "      b.txt#2\n  loose.txt#3\n"));
+    EXPECT_TRUE(Log().endsWith(LogLine("3 files added to Data.")));
+    EXPECT_EQ(window->Archive.Data(2), "B");
+    MainWindowSession none;  // nothing loaded: the archive dropped on the tree loads
+    EXPECT_TRUE(none.Drop({dropped}, none.tree->viewport()));
+    QTRY_COMPARE(Render(none.tree), std::string("first.txt#0\n"));
 }
 
 }  // namespace

@@ -116,14 +116,16 @@ public:
         return shown;
     }
     bool RightClick(const QString& text) { return ClickNode(text, Qt::RightButton); }
-    // Drags `urls` onto the window and drops them; whether both steps were accepted.
-    bool Drop(const QList<QUrl>& urls) {
+    // Drags `urls` onto `target` (the window when none) at `at` and drops them; whether both
+    // steps were accepted.
+    bool Drop(const QList<QUrl>& urls, QWidget* target = nullptr, QPoint at = QPoint(5, 5)) {
         QMimeData data;
         data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.get(), &enter);
-        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window.get(), &dropped);
+        if (!target) target = window.get();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &dropped);
         EXPECT_EQ(enter.isAccepted(), dropped.isAccepted());
         return dropped.isAccepted();
     }

@@ -38,8 +38,10 @@ TEST_F(MainWindowTest, StartsWithOneLogLineTickedCompanionsAndNoArchiveCommandEn
                                           : LogLine("Interpreter deactivated.", source) +
                                                 LogLine("Interpreter activated.", source)));
     }
-    for (const char* name : {"but_Save", "but_Replace", "but_Extract"})
-        EXPECT_FALSE(Find(name)->isEnabled()) << name;  // until an archive is loaded
+    for (const char* name :
+         {"but_Save", "but_Replace", "but_Extract", "but_Addfile", "But_Delfile"})
+        EXPECT_FALSE(Find(name)->isEnabled()) << name;  // until an archive is loaded or new
+    EXPECT_TRUE(Find("Command1")->isEnabled());
     Click("but_About");
     EXPECT_TRUE(messages.at(0).title == "About" && messages[0].text.endsWith(VANTOR_CONTACT));
     Click("but_Exit");
@@ -145,6 +147,10 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
     const std::string missing = dir.File("missing.txt");
     const QString replace =
         "Unable to replace file. Reason - Entry 1 \"Data\\INI\\game.ini\" cannot be replaced: ";
+    // "Add file..." on game.ini adds to Data\INI; a refused name (the last of two files, where
+    // two are chosen) adds neither.
+    const QString add = "Unable to add file. Reason - \"Data\\INI\\";
+    const std::string longName(247, 'n');  // 256 bytes below "Data\INI\"
     const std::tuple<const char*, std::string, QString, QString> rows[] = {
         {"but_Load", dir.File("lower.big"),
          "The selected file was not a valid BIG archive. Please check the filename.",
@@ -155,10 +161,24 @@ TEST_F(MainWindowTest, CancelledOrUnselectedCommandsAreSilentOthersReportOrFailC
          ""},
         {"but_Replace", missing, replace + "there is no file \"" + Text(missing) + "\".", ""},
         {"but_Replace", dir.path(),
-         replace + "\"" + Text(dir.path()) + "\" is a folder, not a file.", ""}};
+         replace + "\"" + Text(dir.path()) + "\" is a folder, not a file.", ""},
+        {"but_Addfile", dir.File("GAME.INI"),
+         add + "GAME.INI\": the archive already has entry 1 \"Data\\INI\\game.ini\".", ""},
+        {"but_Addfile", dir.File("new.ini") + "\n" + dir.File("名.ini"),
+         add + "名.ini\": the character \"名\" is not in the code page of entry names.", ""},
+        {"but_Addfile", dir.File(longName),
+         add + Text(longName) + "\": the name has 256 bytes; a name holds at most 255.", ""},
+        {"but_Addfile", dir.File("a:b.ini"),
+         add + "a:b.ini\": the name holds a \":\" (a drive letter or a stream name).", ""},
+        {"but_Addfile", dir.File("x\\y.ini"),
+         add + "x\\y.ini\": the file name holds a \"\\\", which separates folders in entry names.",
+         ""},
+        {"but_Addfile", dir.File("p.ini") + "\n" + dir.File("P.ini"),
+         add + "P.ini\": two of the files added would have that name.", ""}};
     const auto state = [&] {  // what a failed command leaves as it was
         const auto& core = window->Archive;
-        return std::tuple(dir.List(), Render(tree), core.ArchivePath, core.EntryCount);
+        return std::tuple(dir.List(), Render(tree), core.ArchivePath, core.EntryCount,
+                          core.Entries.size(), window->HasChanges());
     };
     for (const auto& [button, answer, message, logged] : rows) {
         SCOPED_TRACE(answer);

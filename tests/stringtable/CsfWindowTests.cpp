@@ -93,6 +93,46 @@ TEST_F(CsfWindow, UntouchedLabelsAreSavedExactlyAsReadAndCloseTellsTheHostOnce) 
     ExpectClosingTellsTheHostOnce();
 }
 
+// "Revert" comes on with an add, a delete or "Save changes" since the window opened or last
+// handed the table back, and brings that table back, edits stored but not saved dropped too.
+TEST_F(CsfWindow, RevertBringsBackTheTableAsOpenedOrLastHandedBack) {
+    auto* revert = window->findChild<QPushButton*>("Command1");
+    const auto change = [&](const char* what) {
+        const std::string action = what;
+        if (action == "add") {
+            dialogs->inputAnswers = {"Added"};
+            Click("but_AddEntry");
+        } else {
+            list->setCurrentRow(0);  // alpha
+            if (action == "edit") value->setPlainText("changed");
+            Click(action == "edit" ? "but_SaveText" : "but_DeleteEntry");
+        }
+    };
+    for (const char* what : {"add", "delete", "edit"}) {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(revert->isEnabled());
+        change(what);
+        EXPECT_TRUE(revert->isEnabled());
+        Click("Command1");
+        EXPECT_FALSE(revert->isEnabled() || value->isEnabled());
+        list->setCurrentRow(0);
+        EXPECT_EQ(list->count() * 100 + list->currentRow(), 400);
+        EXPECT_EQ(value->toPlainText(), "First value");
+    }
+    EXPECT_EQ(Saved(), File(kLabels));  // as read: nothing was changed
+    // After a hand-back, Revert goes back to the table handed back.
+    change("delete");
+    EXPECT_EQ(Saved(), File({kLabels[0], kLabels[2], kLabels[3]}));
+    EXPECT_FALSE(revert->isEnabled());
+    change("add");
+    change("edit");  // the added label, first in the list
+    Click("Command1");
+    EXPECT_EQ(Saved(), File({kLabels[0], kLabels[2], kLabels[3]}));
+    EXPECT_EQ(logged, std::vector<std::string>(4,
+                                               "CSF file format interpreter: String table "
+                                               "reverted."));
+}
+
 TEST_F(CsfWindow, SearchGoesDownTheListAndWrapsOnYes) {
     auto* search = window->findChild<QLineEdit*>("txt_Search");
     QTest::keyClicks(search, "value");
