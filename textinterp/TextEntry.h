@@ -22,9 +22,6 @@ public:
     // The line breaks the entry had when it was read; edited text is written back with them.
     LineBreak Convention() const { return convention_; }
     std::u16string DisplayText() const { return ToDisplayText(Data); }
-    // Takes an editor's text as the entry's new bytes. Returns -1, or the index of the first
-    // character the code page cannot hold (the bytes are then left as they were).
-    std::ptrdiff_t SetDisplayText(const std::u16string& text);
 
 private:
     LineBreak convention_ = LineBreak::LF;
