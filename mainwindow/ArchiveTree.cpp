@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "archive/DirectoryTree.h"
-
 namespace {
 
 constexpr char Separator = '\\';
@@ -42,22 +40,25 @@ void ArchiveTree::Build(std::span<const std::string_view> names) {
     removedIds_.clear();
     nextId_ = std::int32_t(names.size());
 
-    // Lists sized once: count each parent's children first.
-    std::vector<std::int32_t> counts(nodes_.size() + 1, 0);
-    for (const Node& node : nodes_) ++counts[std::size_t(node.Parent + 1)];
-    children_.assign(nodes_.size() + 1, {});
-    for (std::size_t slot = 0; slot < counts.size(); ++slot)
-        if (counts[slot] > 0) children_[slot].reserve(std::size_t(counts[slot]));
+    built_ = DirectoryTree::ChildIndex(made);
+    changed_.clear();
     fileNodes_.assign(names.size(), -1);
+    for (std::size_t n = 0; n < nodes_.size(); ++n)
+        if (nodes_[n].IsFile()) fileNodes_[std::size_t(nodes_[n].Id)] = std::int32_t(n);
     folders_.clear();
-    for (std::size_t n = 0; n < nodes_.size(); ++n) {
-        const Node& node = nodes_[n];
-        children_[std::size_t(node.Parent + 1)].push_back(std::int32_t(n));
-        if (node.IsFile())
-            fileNodes_[std::size_t(node.Id)] = std::int32_t(n);
-        else
-            folders_.emplace(FolderKey{node.Parent, node.Text}, std::int32_t(n));
-    }
+    foldersIndexed_ = false;
+}
+
+std::span<const std::int32_t> ArchiveTree::Children(std::int32_t parent) const {
+    const auto edited = changed_.find(parent);
+    return edited != changed_.end() ? std::span<const std::int32_t>(edited->second)
+                                    : built_.Of(parent);
+}
+
+std::vector<std::int32_t>& ArchiveTree::EditChildren(std::int32_t parent) {
+    const auto [list, made] = changed_.try_emplace(parent);
+    if (made) list->second.assign(built_.Of(parent).begin(), built_.Of(parent).end());
+    return list->second;
 }
 
 std::int32_t ArchiveTree::EntryOf(std::int32_t node) const {
@@ -106,14 +107,19 @@ std::int32_t ArchiveTree::NewNode(std::string_view text, std::int32_t id, std::i
     node.Id = id;
     node.Parent = parent;
     nodes_.push_back(node);
-    children_.emplace_back();
-    children_[std::size_t(parent + 1)].push_back(number);
+    EditChildren(parent).push_back(number);
     if (id < 0) folders_.emplace(FolderKey{parent, text}, number);
     change.Added.push_back(number);
     return number;
 }
 
 std::int32_t ArchiveTree::FolderFor(std::string_view name, Change& change) {
+    if (!foldersIndexed_) {
+        for (std::size_t n = 0; n < nodes_.size(); ++n)
+            if (!nodes_[n].IsFile() && !nodes_[n].Removed)
+                folders_.emplace(FolderKey{nodes_[n].Parent, nodes_[n].Text}, std::int32_t(n));
+        foldersIndexed_ = true;
+    }
     std::int32_t parent = -1;
     std::size_t start = 0;
     for (std::size_t end = name.find(Separator); end != std::string_view::npos;
@@ -132,7 +138,8 @@ void ArchiveTree::Prune(std::vector<std::int32_t> gone, Change& change) {
         for (const std::int32_t node : gone) {
             Node& removed = nodes_[std::size_t(node)];
             removed.Removed = true;
-            if (!removed.IsFile()) folders_.erase(FolderKey{removed.Parent, removed.Text});
+            if (foldersIndexed_ && !removed.IsFile())
+                folders_.erase(FolderKey{removed.Parent, removed.Text});
             change.Removed.push_back(node);
             parents.push_back(removed.Parent);
         }
@@ -141,7 +148,7 @@ void ArchiveTree::Prune(std::vector<std::int32_t> gone, Change& change) {
         // Each list is compacted once, however many of its nodes went.
         gone.clear();
         for (const std::int32_t parent : parents) {
-            std::vector<std::int32_t>& siblings = children_[std::size_t(parent + 1)];
+            std::vector<std::int32_t>& siblings = EditChildren(parent);
             std::erase_if(siblings, [&](std::int32_t n) { return At(n).Removed; });
             if (parent >= 0 && siblings.empty()) gone.push_back(parent);
         }
@@ -202,12 +209,12 @@ ArchiveTree::Change ArchiveTree::RenameEntry(std::int32_t entry, std::string_vie
     }
     // The node moves: it leaves its old list (taking empty folders with it) and joins the end
     // of the new one, keeping its number.
-    std::vector<std::int32_t>& siblings = children_[std::size_t(oldParent + 1)];
+    std::vector<std::int32_t>& siblings = EditChildren(oldParent);
     siblings.erase(std::find(siblings.begin(), siblings.end(), node));
     change.Removed.push_back(node);
     if (oldParent >= 0 && siblings.empty()) Prune({oldParent}, change);
     nodes_[std::size_t(node)].Parent = parent;
-    children_[std::size_t(parent + 1)].push_back(node);
+    EditChildren(parent).push_back(node);
     change.Added.push_back(node);
     return change;
 }

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "archive/DirectoryTree.h"
+
 class ArchiveTree {
 public:
     struct Node {
@@ -40,9 +42,7 @@ public:
     // The entry index of a file node now; -1 for a folder.
     std::int32_t EntryOf(std::int32_t node) const;
     // The nodes under `parent` (-1: the top level), in the order they are shown.
-    const std::vector<std::int32_t>& Children(std::int32_t parent) const {
-        return children_[std::size_t(parent + 1)];
-    }
+    std::span<const std::int32_t> Children(std::int32_t parent) const;
     std::size_t EntryCount() const { return fileNodes_.size(); }
     std::int32_t FileNode(std::int32_t entry) const { return fileNodes_[std::size_t(entry)]; }
     // The folders of `folder` from the top, with "\" between them and after the last: the
@@ -71,6 +71,8 @@ private:
         std::size_t operator()(const FolderKey& key) const;
     };
 
+    // The list of `parent`'s children, to be changed.
+    std::vector<std::int32_t>& EditChildren(std::int32_t parent);
     std::int32_t NewNode(std::string_view text, std::int32_t id, std::int32_t parent,
                          Change& change);
     // The folder node for the folders of `name` (up to its last "\"), made where missing.
@@ -83,11 +85,16 @@ private:
     std::string text_;               // the names the tree was built from, back to back
     std::deque<std::string> later_;  // names given since, each kept whole
     std::vector<Node> nodes_;
-    std::vector<std::vector<std::int32_t>> children_;  // slot 0: the top level; node n: n + 1
-    std::vector<std::int32_t> fileNodes_;              // the file node of each entry
+    // The children as built, and the lists of the parents changed since (a load makes no list
+    // of its own per folder: with many entries that would cost more than the rest of it).
+    DirectoryTree::ChildIndex built_;
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> changed_;
+    std::vector<std::int32_t> fileNodes_;  // the file node of each entry
     // Ids only grow, in entry order, so an entry's index is its id less the number of removed
     // ids below it: a deletion renumbers the later entries without touching their nodes.
     std::vector<std::int32_t> removedIds_;  // ascending
     std::int32_t nextId_ = 0;
+    // The folder nodes by parent and text, made when the first name is added or renamed.
     std::unordered_map<FolderKey, std::int32_t, FolderKeyHash> folders_;
+    bool foldersIndexed_ = false;
 };

@@ -79,6 +79,7 @@ public:
     QString EventLogText() const { return eventLog_; }
     void but_About_Click();
     void but_Exit_Click();
+    // Exit: closes every window of the program, after the question about unsaved changes.
     void UnloadAll();
     void AddCompanion(const VTR_STR::InterpreterInfo& info);
 
@@ -86,8 +87,9 @@ public:
     // "New BIG file...": an empty "BIGF" archive in memory, written only by Save.
     void Command1_Click();
     void but_Load_Click();
-    // Load with `path` as the dialog's answer: the start-up argument and a dropped file come
-    // here. Refused, as the buttons are, while a load or save runs.
+    // Load with `path` as the dialog's answer (after the question about unsaved changes): the
+    // start-up argument and a dropped file come here. Refused, as the buttons are, while a
+    // load or save runs.
     void LoadFile(const QString& path);
     void but_Save_Click();
     void but_Extract_Click();
@@ -98,10 +100,8 @@ public:
     // selected folder.
     void But_Delfile_Click();
     void rmb_Deletefile_Click();
+    // "Rename file..." of the pop-up menu.
     void rmb_Renamefile_Click();
-    // Adds the files and folders at `paths` (folders with everything under them) to the
-    // folder `folder` of the tree (-1: the top level), as "Add file..." does.
-    void AddFiles(const QStringList& paths, std::int32_t folder);
     void OnlineReplace(const std::int32_t& FileEntry, const std::string& FileData) override;
     void EditorClosed() override;
     void LogEditorEvent(const std::string& msgString, const std::string& msgSource) override;
@@ -125,7 +125,8 @@ public:
     static int NodeImage(const QTreeWidgetItem* node);
     static int NodeExpandedImage(const QTreeWidgetItem* node);
 
-    // True while a load or save runs; commands started meanwhile are refused.
+    // True while a load, a save or the extraction of a folder runs; commands started meanwhile
+    // are refused.
     bool IsBusy() const { return busy_; }
     // True from the first Load or New on.
     bool HasArchive() const { return archiveOpen_; }
@@ -204,8 +205,8 @@ private:
     // checked as new names; throws, naming the name, for one that cannot be added.
     std::vector<std::pair<std::string, std::string>> NewEntries(const QStringList& paths,
                                                                 const std::string& prefix) const;
-    // Adds the files and folders at `paths` as entries whose names start with `prefix`: all of
-    // them, or none and a message.
+    // Adds the files and folders at `paths` (folders with every file under them) as entries
+    // whose names start with `prefix`: all of them, or none and a message.
     void AddEntriesBelow(const QStringList& paths, const std::string& prefix);
     bool Unload();
     // Files and folders dropped on the tree while an archive is shown are added to it; true

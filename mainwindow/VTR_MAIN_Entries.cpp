@@ -160,11 +160,7 @@ void VTR_MAIN::but_Addfile_Click() {
         platform::Ui().OpenFileNames(this, CD2.Filter, CD2.FileName);
     if (!answer || answer->isEmpty()) return;
     CD2.FileName = answer->front();
-    AddFiles(*answer, FolderOf(tv_BIGDirectory->currentItem()));
-}
-
-void VTR_MAIN::AddFiles(const QStringList& paths, std::int32_t folder) {
-    AddEntriesBelow(paths, tree_.FolderPrefix(folder));
+    AddEntriesBelow(*answer, tree_.FolderPrefix(FolderOf(tv_BIGDirectory->currentItem())));
 }
 
 std::vector<std::pair<std::string, std::string>> VTR_MAIN::NewEntries(

@@ -109,7 +109,7 @@ QTreeWidgetItem* VTR_MAIN::MakeItem(std::int32_t number) {
 
 QList<QTreeWidgetItem*> VTR_MAIN::MakeItems(std::int32_t parent) {
     QList<QTreeWidgetItem*> items;
-    const std::vector<std::int32_t>& children = tree_.Children(parent);
+    const std::span<const std::int32_t> children = tree_.Children(parent);
     items.reserve(qsizetype(children.size()));
     for (const std::int32_t child : children) items.append(MakeItem(child));
     return items;
