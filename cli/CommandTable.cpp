@@ -1,38 +1,43 @@
-// The command table. A command is one file defining its `...Command()` declaration, and one
-// line here.
+// The command table: one line per command, in the order the tool's help lists them. A command
+// is one file defining `const Command& <Name>Command()`, and its line here.
 #include "cli/Command.h"
+
+#ifdef VANTOR_HAVE_FUSE
+#define VANTOR_MOUNT_COMMAND(X) X(Mount)  // Linux, where libfuse3 is found
+#else
+#define VANTOR_MOUNT_COMMAND(X)
+#endif
+
+// clang-format off
+#define VANTOR_COMMANDS(X) \
+    X(List)                \
+    X(Info)                \
+    X(Extract)             \
+    X(Pack)                \
+    X(Add)                 \
+    X(Replace)             \
+    X(Remove)              \
+    X(Rename)              \
+    X(Verify)              \
+    X(Diff)                \
+    X(Overlay)             \
+    X(Csf2Str)             \
+    X(Str2Csf)             \
+    X(CsfDiff)             \
+    X(CsfMerge)            \
+    VANTOR_MOUNT_COMMAND(X)
+// clang-format on
 
 namespace cli {
 
-const Command& ListCommand();
-const Command& InfoCommand();
-const Command& ExtractCommand();
-const Command& PackCommand();
-const Command& AddCommand();
-const Command& ReplaceCommand();
-const Command& RemoveCommand();
-const Command& RenameCommand();
-const Command& VerifyCommand();
-const Command& DiffCommand();
-const Command& OverlayCommand();
-const Command& Csf2StrCommand();
-const Command& Str2CsfCommand();
-const Command& CsfDiffCommand();
-const Command& CsfMergeCommand();
-#ifdef VANTOR_HAVE_FUSE
-const Command& MountCommand();
-#endif
+#define VANTOR_DECLARE_COMMAND(Name) const Command& Name##Command();
+VANTOR_COMMANDS(VANTOR_DECLARE_COMMAND)
+#undef VANTOR_DECLARE_COMMAND
 
 const std::vector<const Command*>& AllCommands() {
-    static const std::vector<const Command*> commands = {
-        &ListCommand(),    &InfoCommand(),    &ExtractCommand(), &PackCommand(),
-        &AddCommand(),     &ReplaceCommand(), &RemoveCommand(),  &RenameCommand(),
-        &VerifyCommand(),  &DiffCommand(),    &OverlayCommand(), &Csf2StrCommand(),
-        &Str2CsfCommand(), &CsfDiffCommand(), &CsfMergeCommand(),
-#ifdef VANTOR_HAVE_FUSE
-        &MountCommand(),  // Linux, where libfuse3 is found
-#endif
-    };
+#define VANTOR_COMMAND_ENTRY(Name) &Name##Command(),
+    static const std::vector<const Command*> commands = {VANTOR_COMMANDS(VANTOR_COMMAND_ENTRY)};
+#undef VANTOR_COMMAND_ENTRY
     return commands;
 }
 
